@@ -1,0 +1,137 @@
+/* halvex_api.h - the contract between the Halvex engine library
+ * (build/data/halvex.dll) and the programs that load it by name.
+ *
+ * It holds the record layouts that both sides read and write (memory
+ * stream, timer record, font record) and the C signature of every export
+ * the game calls, as function-pointer types. The engine defines functions of
+ * exactly these types with C linkage; the game binds them with dlsym into
+ * variables of these types. Nothing else is shared between the two.
+ *
+ * Handles: textures and widgets are 32-bit ids (0 = none). Timers and fonts
+ * are pointers to the records below. Positions and sizes are floats in
+ * window pixels, origin top left; colours 0xRRGGBB; alpha 0..255.
+ */
+#ifndef HALVEX_API_H
+#define HALVEX_API_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef uint32_t HxTexture; /* 0 = no texture */
+typedef uint32_t HxWidget;  /* 0 = no widget; gui_Set* ignore 0 */
+
+/* A block of bytes owned by the caller's record. Data is allocated by the
+ * engine (mem_LoadFromFile, mem_Get) and never freed by the game. */
+typedef struct MemoryStream {
+    uint8_t* Data;
+    uint32_t Size;     /* bytes in Data */
+    uint32_t Position; /* read offset */
+} MemoryStream;
+
+/* Timer record. The second 32-bit field is the interval in milliseconds; the
+ * game may overwrite it at any time and the next wait uses the new value. */
+typedef struct HxTimerRecord {
+    uint32_t Active;   /* 1 while the timer runs */
+    uint32_t Interval; /* ms; values below 1 count as 1 */
+    void (*OnTimer)(void);
+    /* engine-private bookkeeping follows; the game never reads it */
+    uint64_t NextDueNs;
+} HxTimerRecord;
+typedef HxTimerRecord* HxTimer;
+
+/* Font record. Its second field points to the array of page textures; the
+ * game overwrites entry 0 to draw the glyphs from a texture of its own. */
+typedef struct HxFontRecord {
+    uint32_t PageCount;
+    HxTexture* Pages;
+    void* Private; /* engine-private: glyph metrics */
+} HxFontRecord;
+typedef HxFontRecord* HxFont;
+
+typedef void (*HxCallback)(void);                          /* engine events, timers */
+typedef void (*HxWidgetCallback)(HxWidget widget, uint32_t event); /* event 3 = click */
+
+/* Engine events for engine_device. */
+#define HX_EVENT_LOAD 3
+#define HX_EVENT_DRAW 4
+#define HX_WIDGET_CLICK 3
+
+/* Drawing flags. */
+#define HX_FX_BLEND 0x100000u   /* alpha blending */
+#define HX_FX_FLIPX 0x1u        /* mirror horizontally */
+#define HX_PR2D_FILL 0x10000u   /* prim_Rect: filled; 0 = one-pixel outline */
+#define HX_TEXT_ALIGN_CENTER 0x2u
+
+/* --- the exports, as function-pointer types (argument order is the ABI) --- */
+
+/* main loop and window */
+typedef void (*PFN_engine_device)(uint32_t event, HxCallback callback);
+typedef void (*PFN_engine_disable)(uint32_t what);
+typedef void (*PFN_engine_start)(uint32_t fsaa, uint32_t stencil);
+typedef void (*PFN_engine_stop)(void);
+typedef void (*PFN_wnd_SetCaption)(const char* caption);
+typedef void (*PFN_wnd_ShowCursor)(uint8_t show);
+typedef void (*PFN_scr_SetOptions)(uint32_t width, uint32_t height, uint32_t refresh,
+                                   uint8_t fullscreen, uint8_t vsync);
+/* Copies the current frame's pixels (what has been drawn so far this frame,
+ * or the last presented frame outside the draw callback) as RGBA8, rows top
+ * to bottom, into dst (w * h * 4 bytes). */
+typedef void (*PFN_scr_ReadPixels)(uint8_t* dst, int32_t x, int32_t y, int32_t w, int32_t h);
+
+/* timers */
+typedef HxTimer (*PFN_timer_Add)(HxCallback callback, uint32_t interval_ms);
+
+/* input: PC scan codes (1 = Escape); buttons 0 left, 1 middle, 2 right */
+typedef uint8_t (*PFN_key_Press)(uint8_t code);
+typedef void (*PFN_key_ClearState)(void);
+typedef uint8_t (*PFN_mouse_Down)(uint8_t button);
+typedef void (*PFN_mouse_ClearState)(void);
+
+/* memory streams; mem_Seek mode: 0 from start, 1 from end, 2 from position */
+typedef void (*PFN_mem_LoadFromFile)(MemoryStream* stream, const char* file_name);
+typedef uint32_t (*PFN_mem_Read)(MemoryStream* stream, void* buffer, uint32_t count);
+typedef uint32_t (*PFN_mem_Seek)(MemoryStream* stream, int32_t offset, int32_t mode);
+typedef void (*PFN_mem_Get)(MemoryStream* stream, uint32_t size);
+
+/* textures and fonts */
+typedef HxTexture (*PFN_tex_LoadFromMemory)(MemoryStream* stream, const char* extension,
+                                             uint32_t colour_key, uint32_t flags);
+typedef void (*PFN_tex_SetFrameSize)(HxTexture* texture, uint16_t frame_width, uint16_t frame_height);
+typedef HxFont (*PFN_font_LoadFromMemory)(MemoryStream* stream);
+
+/* drawing */
+typedef void (*PFN_batch2d_Begin)(void);
+typedef void (*PFN_batch2d_End)(void);
+typedef void (*PFN_spr_sDraw)(HxTexture texture, float x, float y, float w, float h, float angle,
+                              uint8_t alpha, uint32_t flags);
+typedef void (*PFN_spr_aDraw)(HxTexture texture, float x, float y, float w, float h, float angle,
+                              uint16_t frame, uint8_t alpha, uint32_t flags);
+typedef void (*PFN_prim_Rect)(float x, float y, float w, float h, uint32_t colour, uint8_t alpha,
+                              uint32_t flags);
+typedef void (*PFN_text_DrawEx)(HxFont font, float x, float y, float scale, float spacing,
+                                const char* text, uint8_t alpha, uint32_t colour, uint32_t flags);
+
+/* widgets */
+typedef HxWidget (*PFN_gui_AddImage)(HxTexture texture, float x, float y, float w, float h,
+                                     uint8_t alpha, uint8_t visible, uint8_t enabled,
+                                     HxWidgetCallback callback);
+typedef HxWidget (*PFN_gui_AddCheckBox)(HxTexture texture, float x, float y, float w, float h,
+                                        uint8_t alpha, uint8_t visible, uint8_t enabled,
+                                        uint8_t checked, HxFont font, const char* caption,
+                                        uint32_t caption_colour, uint8_t caption_alpha,
+                                        HxWidgetCallback callback);
+typedef void (*PFN_gui_SetTexture)(uint32_t zero, HxWidget widget, HxTexture texture);
+typedef void (*PFN_gui_SetAlpha)(uint32_t zero, HxWidget widget, uint8_t alpha);
+typedef void (*PFN_gui_SetVisible)(uint32_t zero, HxWidget widget, uint8_t visible);
+typedef void (*PFN_gui_SetEnable)(uint32_t zero, HxWidget widget, uint8_t enabled);
+typedef void (*PFN_gui_Calc)(void);
+typedef void (*PFN_gui_Draw)(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* HALVEX_API_H */

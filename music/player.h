@@ -1,0 +1,32 @@
+// player.h - state shared by the two halves of the player: the block
+// renderer (FillBlock, player.cpp) and the control and output thread
+// (MusicPlay/MusicStop/..., control.cpp). The game never includes this.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+constexpr uint32_t RING_BYTES = 65536;   // the looping output buffer
+constexpr uint32_t BLOCK_COUNT = 16;
+constexpr uint32_t BLOCK_BYTES = RING_BYTES / BLOCK_COUNT;  // 4,096
+constexpr uint32_t BLOCK_FRAMES = BLOCK_BYTES / 4;          // 1,024 stereo frames
+constexpr uint32_t OUTPUT_RATE = 48000;
+
+extern int16_t OutputRing[RING_BYTES / 2];  // interleaved left, right
+extern uint32_t WriteBlock;                 // block the next FillBlock renders, 0..15
+extern std::atomic<uint8_t> PauseFlag;      // non-zero: render silence, song stands still
+extern std::atomic<uint32_t> MasterGain;    // 1..32768; 0 = never set
+extern std::atomic<uint32_t> StopRequest;   // non-zero asks the output thread to end
+extern uint8_t NoLoop;                      // stop at the song's end instead of looping
+
+// Renders one block of 1,024 frames into OutputRing at WriteBlock and
+// advances WriteBlock. When the song ends with NoLoop set it calls
+// StopAtSongEnd() and returns without finishing the block.
+void FillBlock();
+
+// Called by FillBlock (on the output thread, or on the caller's thread when
+// there is none) when a no-loop song ends: sets StopRequest, lets go of the
+// thread without joining it, closes the device and frees the song.
+void StopAtSongEnd();
+
+// True while a song is loaded (its heap exists).
+bool SongLoaded();
