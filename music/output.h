@@ -1,0 +1,74 @@
+// output.h - the audio device layer under the player: a 48 kHz 16-bit
+// stereo stream that plays the 65,536-byte OutputRing as an endless loop and
+// reports how many bytes of it it has played. The real device is SDL2 audio;
+// tests install a device whose play position they move by hand.
+//
+// Needs: player.h (ring geometry). Used by: control.cpp, tests.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class OutputDevice {
+ public:
+  virtual ~OutputDevice() = default;  // closes the device
+  // Starts playing the ring (RING_BYTES long) over and over. False when the
+  // device cannot play; it is then closed without having played anything.
+  virtual bool Start(const int16_t* ring) = 0;
+  // Bytes of the ring played since Start, counting every lap.
+  virtual uint64_t PlayPosition() const = 0;
+  // Stops playing at once and forgets the position; nothing is read from the
+  // ring after Reset returns.
+  virtual void Reset() = 0;
+};
+
+using OutputFactory = std::unique_ptr<OutputDevice> (*)();
+
+// Opens the output device through the installed factory (SDL2 audio unless a
+// test installed another). nullptr when no device can be opened.
+std::unique_ptr<OutputDevice> OutputOpen();
+// Installs the factory OutputOpen uses; nullptr restores SDL2 audio.
+// Returns the factory that was installed before.
+OutputFactory OutputSetFactory(OutputFactory factory);
+// The SDL2 device: SDL_INIT_AUDIO on its own (SDL counts its users, so this
+// lives beside an engine that uses SDL too), the default output device at
+// 48,000 Hz, signed 16-bit, stereo, fed by SDL's audio callback.
+std::unique_ptr<OutputDevice> OpenSdlOutput();
+
+// A device reads the ring only behind the blocks the renderer has published:
+// the renderer bumps RenderedBlocks (release) after every finished block and
+// a device loads it (acquire) before it copies ring bytes. Tests also use the
+// count to see when the output thread has caught up.
+extern std::atomic<uint64_t> RenderedBlocks;
+// Copies `bytes` bytes of the ring, starting at byte `position` (taken modulo
+// RING_BYTES), wrapping round the end of the ring.
+void CopyFromRing(const int16_t* ring, uint64_t position, uint8_t* destination, uint32_t bytes);
+
+// Output thread bookkeeping kept by control.cpp, for tests and diagnostics.
+int OutputThreadsAlive();  // output threads that have not yet ended
+// How far the last output thread managed to raise its priority:
+// "SCHED_FIFO", "nice", "none" or "" before any thread ran.
+const char* OutputThreadPriority();
+
+// The hand-moved test device. Install() makes OutputOpen hand out manual
+// devices; at most one is open at a time in a sane player, and the counters
+// let tests check exactly that.
+struct ManualOutput {
+  static void Install(bool opens = true, bool starts = true);
+  static void Uninstall();  // back to SDL2 audio
+  // The device "plays" `bytes` more bytes: they are copied from the ring at
+  // the play position into the record of played audio and the position
+  // advances. False when no manual device is playing.
+  static bool Play(uint32_t bytes);
+  static std::vector<int16_t> TakePlayed();  // played samples so far, then cleared
+  static uint64_t Position();                // of the open device, 0 if none
+  static bool Playing();                     // a device is open and started
+  static int OpenNow();                      // devices open at this moment
+  static int MostOpenAtOnce();               // since Install
+  static int Opened();                       // devices opened since Install
+  static int Closed();                       // devices closed since Install
+  // Called inside OutputOpen just before a manual device is created (or
+  // refused); lets a test look at the player's state at that moment.
+  static void (*OnOpen)();
+};
