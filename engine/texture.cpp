@@ -1,0 +1,158 @@
+// texture.cpp - textures: PNG decoding through libpng, the colour key, and
+// frames.
+//
+// A texture keeps its decoded RGBA pixels for the whole run and makes its
+// SDL texture on first use by the current renderer, so textures loaded before
+// the window opens, or kept across two runs of the loop, still draw.
+//
+// Frames: tex_SetFrameSize cuts the image into frame_width x frame_height
+// cells, numbered from 1 left to right, then top to bottom. A texture without
+// a frame size, or with one that does not fit the image, has a single frame,
+// the whole image. Frame numbers past the last wrap round (frame count + 1 is
+// frame 1 again) and frame 0 counts as frame 1, so a running animation
+// counter never draws garbage.
+#include "internal.h"
+
+#include <png.h>
+
+#include <cstring>
+#include <memory>
+#include <strings.h>
+
+namespace hx {
+namespace {
+
+std::vector<std::unique_ptr<Texture>> Textures;
+
+// Images beyond this edge length are refused rather than allocated.
+constexpr uint32_t kMaxTextureEdge = 16384;
+
+} // namespace
+
+Texture* GetTexture(HxTexture id) {
+    if (id == 0 || id > Textures.size()) return nullptr;
+    return Textures[id - 1].get();
+}
+
+HxTexture AddTexture(Texture&& t) {
+    Textures.push_back(std::make_unique<Texture>(std::move(t)));
+    return HxTexture(Textures.size());
+}
+
+SDL_Texture* GpuTexture(Texture& t) {
+    if (!Engine.Renderer) return nullptr;
+    if (!t.Gpu) {
+        t.Gpu = SDL_CreateTexture(Engine.Renderer, SDL_PIXELFORMAT_RGBA32,
+                                  SDL_TEXTUREACCESS_STATIC, t.Width, t.Height);
+        if (!t.Gpu) return nullptr;
+        SDL_UpdateTexture(t.Gpu, nullptr, t.Pixels.data(), t.Width * 4);
+        SDL_SetTextureBlendMode(t.Gpu, SDL_BLENDMODE_BLEND);
+        // Nearest sampling keeps pixel art exact when it is drawn at its size.
+        SDL_SetTextureScaleMode(t.Gpu, SDL_ScaleModeNearest);
+    }
+    return t.Gpu;
+}
+
+void ReleaseGpuTextures() {
+    for (auto& t : Textures) {
+        if (t->Gpu) SDL_DestroyTexture(t->Gpu);
+        t->Gpu = nullptr;
+    }
+}
+
+int FrameCount(const Texture& t) {
+    if (t.FrameWidth <= 0 || t.FrameHeight <= 0 || t.FrameWidth > t.Width ||
+        t.FrameHeight > t.Height)
+        return 1;
+    return (t.Width / t.FrameWidth) * (t.Height / t.FrameHeight);
+}
+
+SDL_Rect FrameRect(const Texture& t, int frame) {
+    int count = FrameCount(t);
+    if (count == 1) return SDL_Rect{0, 0, t.Width, t.Height};
+    int index = frame < 1 ? 0 : (frame - 1) % count;
+    int columns = t.Width / t.FrameWidth;
+    return SDL_Rect{(index % columns) * t.FrameWidth, (index / columns) * t.FrameHeight,
+                    t.FrameWidth, t.FrameHeight};
+}
+
+bool DecodePng(const uint8_t* data, size_t size, uint32_t colour_key, bool use_key, Texture& out,
+               std::string& reason) {
+    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
+        reason = "not a PNG image (bad signature)";
+        return false;
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, data, size)) {
+        reason = image.message[0] ? image.message : "unreadable PNG header";
+        png_image_free(&image);
+        return false;
+    }
+    if (image.width == 0 || image.height == 0 || image.width > kMaxTextureEdge ||
+        image.height > kMaxTextureEdge) {
+        reason = "image size " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+                 " is out of range";
+        png_image_free(&image);
+        return false;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+        reason = image.message[0] ? image.message : "corrupt PNG data";
+        png_image_free(&image);
+        return false;
+    }
+    if (use_key) {
+        uint8_t kr = uint8_t(colour_key >> 16), kg = uint8_t(colour_key >> 8),
+                kb = uint8_t(colour_key);
+        for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
+            if (pixels[i] == kr && pixels[i + 1] == kg && pixels[i + 2] == kb) {
+                pixels[i] = pixels[i + 1] = pixels[i + 2] = pixels[i + 3] = 0;
+            }
+        }
+    }
+    out.Width = int(image.width);
+    out.Height = int(image.height);
+    out.Pixels = std::move(pixels);
+    out.FrameWidth = out.FrameHeight = 0;
+    out.Gpu = nullptr;
+    return true;
+}
+
+} // namespace hx
+
+using namespace hx;
+
+extern "C" {
+
+// The flags (the game passes 0x432) are accepted and not used: every texture
+// is clamped, sampled nearest and keeps its own alpha. A colour key with any
+// bit above 0xFFFFFF set means "no colour key".
+HxTexture tex_LoadFromMemory(MemoryStream* stream, const char* extension, uint32_t colour_key,
+                             uint32_t) {
+    if (!stream || !stream->Data) Fatal("tex_LoadFromMemory: no image data given");
+    uint32_t limit = StreamLimit(stream);
+    std::string name = StreamName(stream);
+    std::string what = name.empty() ? "texture from a " + std::to_string(limit) + "-byte stream"
+                                    : "texture \"" + name + "\"";
+    if (extension && strcasecmp(extension, "png") != 0)
+        Fatal("cannot load " + what + ": format \"" + extension + "\" is not supported (only png)");
+    Texture t;
+    std::string reason;
+    if (!DecodePng(stream->Data, limit, colour_key, colour_key <= 0xFFFFFF, t, reason))
+        Fatal("cannot load " + what + ": " + reason);
+    return AddTexture(std::move(t));
+}
+
+// Keeps the same handle; the caller's variable is left as it is.
+void tex_SetFrameSize(HxTexture* texture, uint16_t frame_width, uint16_t frame_height) {
+    if (!texture) return;
+    Texture* t = GetTexture(*texture);
+    if (!t) return;
+    t->FrameWidth = frame_width;
+    t->FrameHeight = frame_height;
+}
+
+} // extern "C"

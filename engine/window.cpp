@@ -1,0 +1,258 @@
+// window.cpp - the window, the main loop, frame pacing and timers.
+//
+// engine_start opens an SDL window with a renderer (accelerated where there is
+// one, software otherwise) and an offscreen canvas texture that every frame is
+// drawn into; the canvas is then copied to the window and presented. Keeping
+// the frame in the canvas lets scr_ReadPixels read what has been drawn so far,
+// or the last presented frame, on any renderer.
+//
+// One pass of the loop: wait until the next frame or the next due timer,
+// handle pending events, run the due timers (each at most once per pass),
+// then, when a frame is due, clear the canvas, call the draw callback and
+// present. The loop sleeps in between and never spins.
+#include "internal.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace hx {
+
+EngineState Engine;
+
+namespace {
+
+// Frames are capped at 60 per second by our own clock. The vsync option is
+// not used: a present that blocks on the display would delay the timers.
+constexpr uint64_t kFramePeriodNs = 1000000000ull / 60;
+// After a stall a timer fires at most this many overdue ticks, then skips
+// the rest and goes on from the present moment.
+constexpr uint64_t kMaxCatchUpTicks = 3;
+constexpr uint64_t kNsPerMs = 1000000ull;
+
+std::vector<std::unique_ptr<HxTimerRecord>> Timers;
+
+uint64_t IntervalNs(const HxTimerRecord& t) {
+    return uint64_t(t.Interval < 1 ? 1 : t.Interval) * kNsPerMs;
+}
+
+// Runs every timer that is due, once. Returns the earliest next due time.
+uint64_t RunDueTimers(uint64_t now) {
+    uint64_t earliest = UINT64_MAX;
+    // Index loop: a callback may add timers, which can move the vector.
+    for (size_t i = 0; i < Timers.size() && !Engine.StopRequested; ++i) {
+        HxTimerRecord* t = Timers[i].get();
+        if (!t->Active || !t->OnTimer) {
+            t->NextDueNs = 0; // re-activation starts a fresh interval
+            continue;
+        }
+        if (t->NextDueNs == 0) t->NextDueNs = now + IntervalNs(*t);
+        if (now >= t->NextDueNs) {
+            t->OnTimer();
+            now = NowNs();
+            // The next wait starts where this tick was due, not where the call
+            // happened, so the cadence does not drift; the interval is read
+            // again here so a changed value counts from the next wait on.
+            uint64_t interval = IntervalNs(*t);
+            t->NextDueNs += interval;
+            if (now > t->NextDueNs && now - t->NextDueNs > kMaxCatchUpTicks * interval)
+                t->NextDueNs = now - kMaxCatchUpTicks * interval;
+        }
+        if (t->Active) earliest = std::min(earliest, t->NextDueNs);
+    }
+    return earliest;
+}
+
+void ShowErrorBox(const std::string& message) {
+    if (std::getenv("HALVEX_NO_MESSAGEBOX")) return;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), Engine.Window);
+}
+
+void CloseWindow() {
+    ReleaseGpuTextures();
+    if (Engine.Canvas) SDL_DestroyTexture(Engine.Canvas);
+    if (Engine.Renderer) SDL_DestroyRenderer(Engine.Renderer);
+    if (Engine.Window) SDL_DestroyWindow(Engine.Window);
+    Engine.Canvas = nullptr;
+    Engine.Renderer = nullptr;
+    Engine.Window = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void OpenWindow() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        Fatal(std::string("cannot open a window: ") + SDL_GetError() +
+              " (a display is needed: run from a desktop session, or under xvfb-run)");
+    uint32_t flags = SDL_WINDOW_SHOWN;
+    if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
+    Engine.Window = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED,
+                                     SDL_WINDOWPOS_CENTERED, int(Engine.Width), int(Engine.Height),
+                                     flags);
+    if (!Engine.Window) Fatal(std::string("cannot open a window: ") + SDL_GetError());
+    Engine.Renderer = SDL_CreateRenderer(Engine.Window, -1,
+                                         SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+    if (!Engine.Renderer)
+        Engine.Renderer = SDL_CreateRenderer(Engine.Window, -1,
+                                             SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+    if (!Engine.Renderer) Fatal(std::string("cannot create a renderer: ") + SDL_GetError());
+    Engine.Canvas = SDL_CreateTexture(Engine.Renderer, SDL_PIXELFORMAT_RGBA32,
+                                      SDL_TEXTUREACCESS_TARGET, int(Engine.Width),
+                                      int(Engine.Height));
+    if (!Engine.Canvas) Fatal(std::string("cannot create the frame canvas: ") + SDL_GetError());
+    SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+    SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(Engine.Renderer);
+    SDL_ShowCursor(Engine.CursorVisible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void DrawFrame() {
+    SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+    SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(Engine.Renderer);
+    if (Engine.OnDraw) Engine.OnDraw();
+    SDL_SetRenderTarget(Engine.Renderer, nullptr);
+    SDL_SetTextureBlendMode(Engine.Canvas, SDL_BLENDMODE_NONE);
+    SDL_RenderCopy(Engine.Renderer, Engine.Canvas, nullptr, nullptr);
+    SDL_RenderPresent(Engine.Renderer);
+    SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+}
+
+void SleepUntil(uint64_t deadline) {
+    uint64_t now = NowNs();
+    if (deadline <= now) return;
+    std::this_thread::sleep_for(std::chrono::nanoseconds(deadline - now));
+}
+
+} // namespace
+
+uint64_t NowNs() {
+    return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count());
+}
+
+void Fatal(const std::string& message) {
+    std::fprintf(stderr, "halvex: %s\n", message.c_str());
+    std::fflush(stderr);
+    ShowErrorBox(message);
+    std::exit(1);
+}
+
+HxTimer AddTimer(HxCallback callback, uint32_t interval_ms) {
+    auto t = std::make_unique<HxTimerRecord>();
+    t->Active = 1;
+    t->Interval = interval_ms;
+    t->OnTimer = callback;
+    t->NextDueNs = 0; // starts counting when the loop first sees it
+    Timers.push_back(std::move(t));
+    return Timers.back().get();
+}
+
+} // namespace hx
+
+using namespace hx;
+
+extern "C" {
+
+void engine_device(uint32_t event, HxCallback callback) {
+    if (event == HX_EVENT_LOAD)
+        Engine.OnLoad = callback;
+    else if (event == HX_EVENT_DRAW)
+        Engine.OnDraw = callback;
+}
+
+// Options are bits the engine keeps; none of them changes what it does.
+void engine_disable(uint32_t what) { Engine.DisabledOptions |= what; }
+
+// fsaa and stencil are accepted and ignored: a 2D renderer needs neither.
+void engine_start(uint32_t, uint32_t) {
+    if (Engine.Running) return; // already inside the loop
+    Engine.Running = true;
+    Engine.StopRequested = false;
+    OpenWindow();
+    InputReset();
+    GuiReset();
+    // Every timer counts its first interval from the start of the loop.
+    for (auto& t : Timers) t->NextDueNs = 0;
+    if (Engine.OnLoad) Engine.OnLoad();
+
+    uint64_t nextFrame = NowNs();
+    while (!Engine.StopRequested) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+            if (e.type == SDL_QUIT ||
+                (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
+                Engine.StopRequested = true;
+            InputHandleEvent(e);
+        }
+        if (Engine.StopRequested) break;
+        uint64_t now = NowNs();
+        uint64_t nextTimer = RunDueTimers(now);
+        if (Engine.StopRequested) break;
+        now = NowNs();
+        if (now >= nextFrame) {
+            DrawFrame();
+            nextFrame += kFramePeriodNs;
+            now = NowNs();
+            // A slow frame does not buy a burst of fast ones afterwards.
+            if (now > nextFrame + kFramePeriodNs) nextFrame = now;
+        }
+        SleepUntil(std::min(nextFrame, nextTimer));
+    }
+    CloseWindow();
+    InputReset();
+    GuiReset();
+    Engine.Running = false;
+    Engine.StopRequested = false;
+}
+
+void engine_stop(void) { Engine.StopRequested = true; }
+
+void wnd_SetCaption(const char* caption) {
+    Engine.Caption = caption ? caption : "";
+    if (Engine.Window) SDL_SetWindowTitle(Engine.Window, Engine.Caption.c_str());
+}
+
+void wnd_ShowCursor(uint8_t show) {
+    Engine.CursorVisible = show != 0;
+    if (Engine.Window) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+// Size and fullscreen take effect when the window opens (the next
+// engine_start). The refresh rate and vsync are not used: the loop paces
+// itself at 60 frames a second.
+void scr_SetOptions(uint32_t width, uint32_t height, uint32_t, uint8_t fullscreen, uint8_t) {
+    Engine.Width = std::clamp<uint32_t>(width, 1, 16384);
+    Engine.Height = std::clamp<uint32_t>(height, 1, 16384);
+    Engine.Fullscreen = fullscreen;
+}
+
+void scr_ReadPixels(uint8_t* dst, int32_t x, int32_t y, int32_t w, int32_t h) {
+    if (!dst || w <= 0 || h <= 0) return;
+    std::fill(dst, dst + size_t(w) * size_t(h) * 4, uint8_t(0));
+    if (!Engine.Renderer || !Engine.Canvas) return;
+    // Only the part inside the canvas is read; the rest stays zero.
+    int64_t x0 = std::max<int64_t>(x, 0), y0 = std::max<int64_t>(y, 0);
+    int64_t x1 = std::min<int64_t>(int64_t(x) + w, Engine.Width);
+    int64_t y1 = std::min<int64_t>(int64_t(y) + h, Engine.Height);
+    if (x0 >= x1 || y0 >= y1) return;
+    SDL_Rect r{int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
+    std::vector<uint8_t> part(size_t(r.w) * size_t(r.h) * 4);
+    SDL_Texture* previous = SDL_GetRenderTarget(Engine.Renderer);
+    SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+    SDL_RenderReadPixels(Engine.Renderer, &r, SDL_PIXELFORMAT_RGBA32, part.data(), r.w * 4);
+    SDL_SetRenderTarget(Engine.Renderer, previous);
+    for (int row = 0; row < r.h; ++row) {
+        size_t out = (size_t(r.y - y + row) * size_t(w) + size_t(r.x - x)) * 4;
+        std::copy_n(part.data() + size_t(row) * r.w * 4, size_t(r.w) * 4, dst + out);
+    }
+}
+
+HxTimer timer_Add(HxCallback callback, uint32_t interval_ms) {
+    return AddTimer(callback, interval_ms);
+}
+
+} // extern "C"
