@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -55,9 +56,13 @@ constexpr int OUTPUT_FIFO_PRIORITY = 20;
 // Where real-time scheduling is refused, the nice value we try instead.
 constexpr int OUTPUT_NICE = -10;
 
-std::mutex ControlLock;            // guards OutputThreadHandle, Device and the heap's teardown
-std::thread OutputThreadHandle;    // empty while stopped
-std::unique_ptr<OutputDevice> Device;  // null while stopped
+std::mutex ControlLock;  // guards OutputThreadHandle, Device and the heap's teardown
+// Neither is ever destroyed: the game ends without stopping the music, and a
+// std::thread destroyed while it still runs would abort the process on its
+// way out. The player stops itself at exit instead (StopAtExit).
+std::thread& OutputThreadHandle = *new std::thread;               // empty while stopped
+std::unique_ptr<OutputDevice>& Device = *new std::unique_ptr<OutputDevice>;  // null while stopped
+std::once_flag ExitHookOnce;
 // Every output thread gets its own generation; a thread ends as soon as the
 // current generation is not its own. This ends a thread released by
 // StopAtSongEnd even when a new MusicPlay has already cleared StopRequest.
@@ -118,6 +123,11 @@ void CloseDeviceAndSong() {
   if (SongLoaded()) SongHeapDestroy();
 }
 
+// At process exit the output thread is stopped and joined before anything
+// it uses (the song heap, SDL) is torn down by static destructors; those were
+// all set up before the first MusicPlay registered this hook, so it runs first.
+void StopAtExit() { MusicStop(); }
+
 SourceKind SourceFromFlags(uint32_t flags) {
   if (flags & MUSIC_SOURCE_MEMORY) return SOURCE_MEMORY;
   if (flags & MUSIC_SOURCE_FILE) return SOURCE_FILE;
@@ -166,6 +176,7 @@ void StopAtSongEnd() {
 uintptr_t MusicPlay(const void* source, uintptr_t size_or_module, uint32_t flags) {
   MusicStop();
   if (source == nullptr) return 0;
+  std::call_once(ExitHookOnce, [] { std::atexit(StopAtExit); });
 
   SelectSource(SourceFromFlags(flags), source, size_or_module);
   NoLoop = (flags & MUSIC_NO_LOOP) ? 1 : 0;

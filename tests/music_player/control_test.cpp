@@ -352,3 +352,23 @@ TEST_F(OutputThreadTest, NoLoopRenderWithoutAThreadEndsOnTheCallersThread) {
 }
 
 }  // namespace
+
+namespace {
+
+// The game never stops the music: it returns from main while the output
+// thread runs, and the process must still end normally.
+TEST(PlayerAtExit, ProcessEndsNormallyWhileTheMusicPlays) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ManualOutput::Install();
+        std::vector<uint8_t> module = MakeTinyXm();
+        if (MusicPlay(module.data(), module.size(), MUSIC_SOURCE_MEMORY) == 0) std::_Exit(3);
+        ManualOutput::Play(3 * BLOCK_BYTES);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
