@@ -60,7 +60,7 @@ std::mutex ControlLock;  // guards OutputThreadHandle, Device and the heap's tea
 // Neither is ever destroyed: the game ends without stopping the music, and a
 // std::thread destroyed while it still runs would abort the process on its
 // way out. The player stops itself at exit instead (StopAtExit).
-std::thread& OutputThreadHandle = *new std::thread;               // empty while stopped
+std::thread& OutputThreadHandle = *new std::thread;                          // empty while stopped
 std::unique_ptr<OutputDevice>& Device = *new std::unique_ptr<OutputDevice>;  // null while stopped
 std::once_flag ExitHookOnce;
 // Every output thread gets its own generation; a thread ends as soon as the
@@ -73,170 +73,180 @@ std::atomic<const char*> PriorityResult{""};
 // Raises the calling thread's priority as far as the system allows; failure
 // is harmless, the music only gets more exposed to a busy machine.
 void RaiseOutputPriority() {
-  sched_param param{};
-  param.sched_priority = OUTPUT_FIFO_PRIORITY;
-  if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0) {
-    PriorityResult.store("SCHED_FIFO");
-    return;
-  }
-  pid_t thread_id = static_cast<pid_t>(syscall(SYS_gettid));
-  if (setpriority(PRIO_PROCESS, static_cast<id_t>(thread_id), OUTPUT_NICE) == 0) {
-    PriorityResult.store("nice");
-    return;
-  }
-  PriorityResult.store("none");
+    sched_param param{};
+    param.sched_priority = OUTPUT_FIFO_PRIORITY;
+    if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0) {
+        PriorityResult.store("SCHED_FIFO");
+        return;
+    }
+    pid_t thread_id = static_cast<pid_t>(syscall(SYS_gettid));
+    if (setpriority(PRIO_PROCESS, static_cast<id_t>(thread_id), OUTPUT_NICE) == 0) {
+        PriorityResult.store("nice");
+        return;
+    }
+    PriorityResult.store("none");
 }
 
 bool ThreadMustEnd(uint32_t generation) {
-  return StopRequest.load() != 0 || ThreadGeneration.load() != generation;
+    return StopRequest.load() != 0 || ThreadGeneration.load() != generation;
 }
 
 void OutputThread(uint32_t generation, OutputDevice* device) {
-  RaiseOutputPriority();
-  for (;;) {
-    uint64_t played = device->PlayPosition();
-    uint32_t heard = static_cast<uint32_t>((played / BLOCK_BYTES) % BLOCK_COUNT);
-    std::this_thread::sleep_for(POLL_INTERVAL);
-    // Render until caught up with the block being heard; no new position
-    // query or sleep between blocks.
+    RaiseOutputPriority();
     for (;;) {
-      // After the song's end has released this thread the device and the
-      // song are gone: nothing here may touch them again.
-      if (ThreadMustEnd(generation)) {
-        ThreadsAlive.fetch_sub(1);
-        return;
-      }
-      if (WriteBlock == heard) break;
-      FillBlock();
-      RenderedBlocks.fetch_add(1, std::memory_order_release);
+        uint64_t played = device->PlayPosition();
+        uint32_t heard = static_cast<uint32_t>((played / BLOCK_BYTES) % BLOCK_COUNT);
+        std::this_thread::sleep_for(POLL_INTERVAL);
+        // Render until caught up with the block being heard; no new position
+        // query or sleep between blocks.
+        for (;;) {
+            // After the song's end has released this thread the device and the
+            // song are gone: nothing here may touch them again.
+            if (ThreadMustEnd(generation)) {
+                ThreadsAlive.fetch_sub(1);
+                return;
+            }
+            if (WriteBlock == heard) break;
+            FillBlock();
+            RenderedBlocks.fetch_add(1, std::memory_order_release);
+        }
     }
-  }
 }
 
 // Device reset and close, then the song heap destroyed. Caller holds ControlLock.
 void CloseDeviceAndSong() {
-  if (Device) {
-    std::unique_ptr<OutputDevice> device = std::move(Device);
-    device->Reset();
-    device.reset();
-  }
-  if (SongLoaded()) SongHeapDestroy();
+    if (Device) {
+        std::unique_ptr<OutputDevice> device = std::move(Device);
+        device->Reset();
+        device.reset();
+    }
+    if (SongLoaded()) SongHeapDestroy();
 }
 
 // At process exit the output thread is stopped and joined before anything
 // it uses (the song heap, SDL) is torn down by static destructors; those were
 // all set up before the first MusicPlay registered this hook, so it runs first.
-void StopAtExit() { MusicStop(); }
+void StopAtExit() {
+    MusicStop();
+}
 
 SourceKind SourceFromFlags(uint32_t flags) {
-  if (flags & MUSIC_SOURCE_MEMORY) return SOURCE_MEMORY;
-  if (flags & MUSIC_SOURCE_FILE) return SOURCE_FILE;
-  return SOURCE_RESOURCE;
+    if (flags & MUSIC_SOURCE_MEMORY) return SOURCE_MEMORY;
+    if (flags & MUSIC_SOURCE_FILE) return SOURCE_FILE;
+    return SOURCE_RESOURCE;
 }
 
 }  // namespace
 
-int OutputThreadsAlive() { return ThreadsAlive.load(); }
-const char* OutputThreadPriority() { return PriorityResult.load(); }
+int OutputThreadsAlive() {
+    return ThreadsAlive.load();
+}
+const char* OutputThreadPriority() {
+    return PriorityResult.load();
+}
 
 void MusicStop() {
-  std::thread thread;
-  {
-    std::lock_guard<std::mutex> hold(ControlLock);
-    if (OutputThreadHandle.joinable()) {
-      StopRequest.store(1);
-      thread = std::move(OutputThreadHandle);
+    std::thread thread;
+    {
+        std::lock_guard<std::mutex> hold(ControlLock);
+        if (OutputThreadHandle.joinable()) {
+            StopRequest.store(1);
+            thread = std::move(OutputThreadHandle);
+        }
     }
-  }
-  if (thread.joinable()) {
-    // Never join a thread from itself: should the output thread ever stop
-    // the player, it lets go of itself and ends on its next check.
-    if (thread.get_id() == std::this_thread::get_id())
-      thread.detach();
-    else
-      thread.join();
-  }
-  WriteBlock = 0;
-  std::lock_guard<std::mutex> hold(ControlLock);
-  CloseDeviceAndSong();
+    if (thread.joinable()) {
+        // Never join a thread from itself: should the output thread ever stop
+        // the player, it lets go of itself and ends on its next check.
+        if (thread.get_id() == std::this_thread::get_id())
+            thread.detach();
+        else
+            thread.join();
+    }
+    WriteBlock = 0;
+    std::lock_guard<std::mutex> hold(ControlLock);
+    CloseDeviceAndSong();
 }
 
 void StopAtSongEnd() {
-  std::lock_guard<std::mutex> hold(ControlLock);
-  StopRequest.store(1);
-  ThreadGeneration.fetch_add(1);
-  // On the output thread: release the thread without joining it; it ends by
-  // itself once FillBlock returns. If MusicStop has already taken the handle
-  // it is waiting for this thread, which is just as good.
-  if (OutputThreadHandle.joinable() && OutputThreadHandle.get_id() == std::this_thread::get_id())
-    OutputThreadHandle.detach();
-  CloseDeviceAndSong();
+    std::lock_guard<std::mutex> hold(ControlLock);
+    StopRequest.store(1);
+    ThreadGeneration.fetch_add(1);
+    // On the output thread: release the thread without joining it; it ends by
+    // itself once FillBlock returns. If MusicStop has already taken the handle
+    // it is waiting for this thread, which is just as good.
+    if (OutputThreadHandle.joinable() && OutputThreadHandle.get_id() == std::this_thread::get_id())
+        OutputThreadHandle.detach();
+    CloseDeviceAndSong();
 }
 
 uintptr_t MusicPlay(const void* source, uintptr_t size_or_module, uint32_t flags) {
-  MusicStop();
-  if (source == nullptr) return 0;
-  std::call_once(ExitHookOnce, [] { std::atexit(StopAtExit); });
+    MusicStop();
+    if (source == nullptr) return 0;
+    std::call_once(ExitHookOnce, [] { std::atexit(StopAtExit); });
 
-  SelectSource(SourceFromFlags(flags), source, size_or_module);
-  NoLoop = (flags & MUSIC_NO_LOOP) ? 1 : 0;
-  PauseFlag.store(static_cast<uint8_t>(flags & MUSIC_START_PAUSED));
-  uint32_t unset = 0;
-  MasterGain.compare_exchange_strong(unset, FULL_GAIN);
+    SelectSource(SourceFromFlags(flags), source, size_or_module);
+    NoLoop = (flags & MUSIC_NO_LOOP) ? 1 : 0;
+    PauseFlag.store(static_cast<uint8_t>(flags & MUSIC_START_PAUSED));
+    uint32_t unset = 0;
+    MasterGain.compare_exchange_strong(unset, FULL_GAIN);
 
-  // A device that does not open shows when the ring is handed to it.
-  std::unique_ptr<OutputDevice> device = OutputOpen();
-  {
+    // A device that does not open shows when the ring is handed to it.
+    std::unique_ptr<OutputDevice> device = OutputOpen();
+    {
+        std::lock_guard<std::mutex> hold(ControlLock);
+        Device = std::move(device);
+    }
+
+    if (!SongHeapCreate()) {
+        MusicStop();
+        return 0;
+    }
+    bool loaded = LoadModule();
+    ReaderClose();
+    if (!loaded) {
+        MusicStop();
+        return 0;
+    }
+
+    // Render the whole ring before the device starts. A no-loop song that ends
+    // within these 16 blocks has already released everything (StopAtSongEnd);
+    // it is reported as a failure because nothing will be heard.
+    StopRequest.store(0);
+    do {
+        FillBlock();
+        RenderedBlocks.fetch_add(1, std::memory_order_release);
+    } while (WriteBlock != 0 && StopRequest.load() == 0);
+    if (StopRequest.load() != 0) {
+        MusicStop();
+        return 0;
+    }
+
+    StopRequest.store(0);
     std::lock_guard<std::mutex> hold(ControlLock);
-    Device = std::move(device);
-  }
-
-  if (!SongHeapCreate()) {
-    MusicStop();
-    return 0;
-  }
-  bool loaded = LoadModule();
-  ReaderClose();
-  if (!loaded) {
-    MusicStop();
-    return 0;
-  }
-
-  // Render the whole ring before the device starts. A no-loop song that ends
-  // within these 16 blocks has already released everything (StopAtSongEnd);
-  // it is reported as a failure because nothing will be heard.
-  StopRequest.store(0);
-  do {
-    FillBlock();
-    RenderedBlocks.fetch_add(1, std::memory_order_release);
-  } while (WriteBlock != 0 && StopRequest.load() == 0);
-  if (StopRequest.load() != 0) {
-    MusicStop();
-    return 0;
-  }
-
-  StopRequest.store(0);
-  std::lock_guard<std::mutex> hold(ControlLock);
-  if (!Device || !Device->Start(OutputRing)) {
-    CloseDeviceAndSong();
-    WriteBlock = 0;
-    return 0;
-  }
-  // The handle is stored under ControlLock, so a song that ends at once
-  // finds its own thread when it releases it.
-  uint32_t generation = ThreadGeneration.fetch_add(1) + 1;
-  try {
-    ThreadsAlive.fetch_add(1);
-    OutputThreadHandle = std::thread(OutputThread, generation, Device.get());
-  } catch (const std::system_error&) {
-    ThreadsAlive.fetch_sub(1);
-    CloseDeviceAndSong();
-    WriteBlock = 0;
-    return 0;
-  }
-  return reinterpret_cast<uintptr_t>(&Device);
+    if (!Device || !Device->Start(OutputRing)) {
+        CloseDeviceAndSong();
+        WriteBlock = 0;
+        return 0;
+    }
+    // The handle is stored under ControlLock, so a song that ends at once
+    // finds its own thread when it releases it.
+    uint32_t generation = ThreadGeneration.fetch_add(1) + 1;
+    try {
+        ThreadsAlive.fetch_add(1);
+        OutputThreadHandle = std::thread(OutputThread, generation, Device.get());
+    } catch (const std::system_error&) {
+        ThreadsAlive.fetch_sub(1);
+        CloseDeviceAndSong();
+        WriteBlock = 0;
+        return 0;
+    }
+    return reinterpret_cast<uintptr_t>(&Device);
 }
 
-void MusicPause() { PauseFlag.store(1); }
+void MusicPause() {
+    PauseFlag.store(1);
+}
 
-void MusicResume() { PauseFlag.store(0); }
+void MusicResume() {
+    PauseFlag.store(0);
+}

@@ -7,17 +7,17 @@
 #include <vector>
 
 struct TinySong {
-  int rows = 64;         // rows of the one pattern
-  int speed = 1;         // ticks per row
-  int bpm = 125;         // 120,000 / 125 = 960 frames per tick
-  int songLength = 1;    // order entries (all pattern 0)
-  int channels = 1;      // channel count in the header
-  int patterns = 1;      // pattern count in the header
+    int rows = 64;       // rows of the one pattern
+    int speed = 1;       // ticks per row
+    int bpm = 125;       // 120,000 / 125 = 960 frames per tick
+    int songLength = 1;  // order entries (all pattern 0)
+    int channels = 1;    // channel count in the header
+    int patterns = 1;    // pattern count in the header
 };
 
 std::vector<uint8_t> MakeTinyXm(const TinySong& song = TinySong());
 
 // Frames per row of a song at speed 1: 120,000 / bpm.
 inline uint32_t FramesPerRow(const TinySong& song) {
-  return static_cast<uint32_t>(song.speed * (120000 / song.bpm));
+    return static_cast<uint32_t>(song.speed * (120000 / song.bpm));
 }

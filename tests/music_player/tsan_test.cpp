@@ -18,53 +18,62 @@ namespace {
 using std::chrono::milliseconds;
 
 TEST(PlayerThreads, ControlCallsRaceTheOutputThreadAndTheDevice) {
-  std::vector<uint8_t> song = ReadWholeFile(XM_DIR "/songs/theday.xm");
-  ASSERT_GT(song.size(), 336u);
-  std::vector<uint8_t> tiny = MakeTinyXm();  // 60 blocks long
-  ManualOutput::Install();
+    std::vector<uint8_t> song = ReadWholeFile(XM_DIR "/songs/theday.xm");
+    ASSERT_GT(song.size(), 336u);
+    std::vector<uint8_t> tiny = MakeTinyXm();  // 60 blocks long
+    ManualOutput::Install();
 
-  // The device side: plays a block every 2 ms, about ten times real time.
-  std::atomic<bool> done{false};
-  std::thread device([&] {
-    while (!done.load()) {
-      ManualOutput::Play(BLOCK_BYTES);
-      std::this_thread::sleep_for(milliseconds(2));
+    // The device side: plays a block every 2 ms, about ten times real time.
+    std::atomic<bool> done{false};
+    std::thread device([&] {
+        while (!done.load()) {
+            ManualOutput::Play(BLOCK_BYTES);
+            std::this_thread::sleep_for(milliseconds(2));
+        }
+    });
+
+    int started = 0;
+    // A no-loop song ends by itself; its thread is gone once it has released
+    // the device and the song.
+    int ended_by_itself = 0;
+    for (int round = 0; round < 16; ++round) {
+        bool no_loop = round % 4 == 3;
+        const std::vector<uint8_t>& module = no_loop ? tiny : song;
+        uint32_t flags =
+            MUSIC_SOURCE_MEMORY | (no_loop ? MUSIC_NO_LOOP : 0) | (round % 5 == 1 ? MUSIC_START_PAUSED : 0);
+        if (MusicPlay(module.data(), module.size(), flags) != 0) ++started;
+        for (int step = 0; step < 40; ++step) {
+            switch ((step + round) % 4) {
+                case 0:
+                    MusicPause();
+                    break;
+                case 1:
+                    MusicResume();
+                    break;
+                case 2:
+                    MusicSetVolume((step * 7 + round) % 27);
+                    break;
+                default:
+                    break;
+            }
+            std::this_thread::sleep_for(milliseconds(3));
+        }
+        if (no_loop) MusicResume();
+        if (no_loop && WaitUntil([] { return OutputThreadsAlive() == 0; }, milliseconds(5000)))
+            ++ended_by_itself;
+        if (round % 2 == 0) MusicStop();  // otherwise the next MusicPlay stops it
     }
-  });
+    MusicStop();
+    done.store(true);
+    device.join();
+    ManualOutput::Uninstall();
 
-  int started = 0;
-  // A no-loop song ends by itself; its thread is gone once it has released
-  // the device and the song.
-  int ended_by_itself = 0;
-  for (int round = 0; round < 16; ++round) {
-    bool no_loop = round % 4 == 3;
-    const std::vector<uint8_t>& module = no_loop ? tiny : song;
-    uint32_t flags = MUSIC_SOURCE_MEMORY | (no_loop ? MUSIC_NO_LOOP : 0) | (round % 5 == 1 ? MUSIC_START_PAUSED : 0);
-    if (MusicPlay(module.data(), module.size(), flags) != 0) ++started;
-    for (int step = 0; step < 40; ++step) {
-      switch ((step + round) % 4) {
-        case 0: MusicPause(); break;
-        case 1: MusicResume(); break;
-        case 2: MusicSetVolume((step * 7 + round) % 27); break;
-        default: break;
-      }
-      std::this_thread::sleep_for(milliseconds(3));
-    }
-    if (no_loop) MusicResume();
-    if (no_loop && WaitUntil([] { return OutputThreadsAlive() == 0; }, milliseconds(5000))) ++ended_by_itself;
-    if (round % 2 == 0) MusicStop();  // otherwise the next MusicPlay stops it
-  }
-  MusicStop();
-  done.store(true);
-  device.join();
-  ManualOutput::Uninstall();
-
-  EXPECT_EQ(started, 16);
-  EXPECT_EQ(ended_by_itself, 4);
-  EXPECT_EQ(OutputThreadsAlive(), 0);
-  EXPECT_EQ(ManualOutput::OpenNow(), 0);
-  EXPECT_LE(ManualOutput::MostOpenAtOnce(), 1);
-  EXPECT_FALSE(SongLoaded());
+    EXPECT_EQ(started, 16);
+    EXPECT_EQ(ended_by_itself, 4);
+    EXPECT_EQ(OutputThreadsAlive(), 0);
+    EXPECT_EQ(ManualOutput::OpenNow(), 0);
+    EXPECT_LE(ManualOutput::MostOpenAtOnce(), 1);
+    EXPECT_FALSE(SongLoaded());
 }
 
 }  // namespace
