@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "music.h"
@@ -74,6 +75,42 @@ TEST(PlayerThreads, ControlCallsRaceTheOutputThreadAndTheDevice) {
     EXPECT_EQ(ManualOutput::OpenNow(), 0);
     EXPECT_LE(ManualOutput::MostOpenAtOnce(), 1);
     EXPECT_FALSE(SongLoaded());
+}
+
+}  // namespace
+
+namespace {
+
+// The same with the SDL2 device, whose callback runs on SDL's own thread
+// (SDL's disk driver, writing to nowhere).
+TEST(PlayerThreads, ControlCallsRaceTheSdlCallback) {
+    std::vector<uint8_t> song = ReadWholeFile(XM_DIR "/songs/theday.xm");
+    ASSERT_GT(song.size(), 336u);
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    OutputSetFactory(nullptr);
+    int started = 0;
+    for (int round = 0; round < 6; ++round) {
+        if (MusicPlay(song.data(), song.size(), MUSIC_SOURCE_MEMORY) != 0) ++started;
+        for (int step = 0; step < 30; ++step) {
+            switch ((step + round) % 3) {
+                case 0:
+                    MusicPause();
+                    break;
+                case 1:
+                    MusicResume();
+                    break;
+                default:
+                    MusicSetVolume(step % 26);
+                    break;
+            }
+            std::this_thread::sleep_for(milliseconds(5));
+        }
+        if (round % 2 == 0) MusicStop();
+    }
+    MusicStop();
+    EXPECT_EQ(started, 6);
+    EXPECT_EQ(OutputThreadsAlive(), 0);
 }
 
 }  // namespace
