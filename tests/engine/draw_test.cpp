@@ -1,0 +1,303 @@
+// draw_test.cpp - what ends up on the screen: sprites, colour key, PNG colour
+// types, frames, mirroring, alpha, rectangles and text, read back with
+// scr_ReadPixels in a real window.
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr uint32_t R = 0xFF0000FF, G = 0x00FF00FF, B = 0x0000FFFF, W = 0xFFFFFFFF,
+                   K = 0xFF00FFFF; // K: the colour key
+
+// Draws with draw() on the first frame, then checks with check() in the same
+// frame (what has been drawn so far).
+void OneFrame(const std::function<void()>& load, const std::function<void()>& draw_and_check) {
+    bool ran = false;
+    ASSERT_TRUE(RunWindow(load, [&](int) {
+        draw_and_check();
+        ran = true;
+        return false;
+    }));
+    ASSERT_TRUE(ran);
+}
+
+TEST(Sprite, StretchesToTheGivenBox) {
+    HxTexture t = 0;
+    OneFrame([&] { t = LoadTexture(2, 2, {R, G, B, W}); },
+             [&] {
+                 Engine().spr_sDraw(t, 10, 20, 40, 20, 0, 255, HX_FX_BLEND);
+                 EXPECT_PRED2(Near, ReadPixel(10, 20), 0xFF0000u);
+                 EXPECT_PRED2(Near, ReadPixel(29, 29), 0xFF0000u);
+                 EXPECT_PRED2(Near, ReadPixel(30, 20), 0x00FF00u);
+                 EXPECT_PRED2(Near, ReadPixel(10, 30), 0x0000FFu);
+                 EXPECT_PRED2(Near, ReadPixel(49, 39), 0xFFFFFFu);
+                 EXPECT_PRED2(Near, ReadPixel(50, 39), 0x000000u) << "drawn past its box";
+                 EXPECT_PRED2(Near, ReadPixel(9, 20), 0x000000u) << "drawn before its box";
+             });
+}
+
+TEST(Sprite, EveryPngColourTypeDecodes) {
+    std::vector<HxTexture> t;
+    OneFrame(
+        [&] {
+            t.push_back(LoadTexture(2, 1, {0x808080FF, W}, PngKind::Grey));
+            t.push_back(LoadTexture(2, 1, {R, G}, PngKind::Palette));
+            t.push_back(LoadTexture(2, 1, {G, B}, PngKind::Rgb));
+            t.push_back(LoadTexture(2, 1, {B, R}, PngKind::Rgba));
+        },
+        [&] {
+            for (size_t i = 0; i < t.size(); ++i)
+                Engine().spr_sDraw(t[i], 0, float(10 * i), 20, 10, 0, 255, HX_FX_BLEND);
+            EXPECT_PRED3(NearWithin, ReadPixel(5, 5), 0x808080u, 3) << "grey";
+            EXPECT_PRED2(Near, ReadPixel(15, 5), 0xFFFFFFu) << "grey";
+            EXPECT_PRED2(Near, ReadPixel(5, 15), 0xFF0000u) << "palette";
+            EXPECT_PRED2(Near, ReadPixel(15, 15), 0x00FF00u) << "palette";
+            EXPECT_PRED2(Near, ReadPixel(5, 25), 0x00FF00u) << "rgb";
+            EXPECT_PRED2(Near, ReadPixel(15, 25), 0x0000FFu) << "rgb";
+            EXPECT_PRED2(Near, ReadPixel(5, 35), 0x0000FFu) << "rgba";
+            EXPECT_PRED2(Near, ReadPixel(15, 35), 0xFF0000u) << "rgba";
+        });
+}
+
+TEST(Sprite, ColourKeyBecomesTransparent) {
+    HxTexture keyed = 0, palette = 0;
+    OneFrame(
+        [&] {
+            keyed = LoadTexture(2, 1, {K, G}, PngKind::Rgb);
+            palette = LoadTexture(2, 1, {G, K}, PngKind::Palette);
+        },
+        [&] {
+            const Halvex& hx = Engine();
+            hx.prim_Rect(0, 0, 100, 100, 0x0000FF, 255, HX_PR2D_FILL);
+            hx.spr_sDraw(keyed, 0, 0, 20, 10, 0, 255, HX_FX_BLEND);
+            // Without the blend flag the key stays transparent as well.
+            hx.spr_sDraw(palette, 0, 20, 20, 10, 0, 255, 0);
+            EXPECT_PRED2(Near, ReadPixel(5, 5), 0x0000FFu) << Describe(ReadPixel(5, 5));
+            EXPECT_PRED2(Near, ReadPixel(15, 5), 0x00FF00u);
+            EXPECT_PRED2(Near, ReadPixel(5, 25), 0x00FF00u);
+            EXPECT_PRED2(Near, ReadPixel(15, 25), 0x0000FFu) << Describe(ReadPixel(15, 25));
+        });
+}
+
+TEST(Sprite, MirrorFlagFlipsHorizontally) {
+    HxTexture t = 0;
+    OneFrame([&] { t = LoadTexture(2, 1, {R, B}); },
+             [&] {
+                 Engine().spr_sDraw(t, 0, 0, 20, 10, 0, 255, HX_FX_FLIPX);
+                 Engine().spr_sDraw(t, 0, 10, 20, 10, 0, 255, HX_FX_BLEND);
+                 EXPECT_PRED2(Near, ReadPixel(2, 5), 0x0000FFu);
+                 EXPECT_PRED2(Near, ReadPixel(17, 5), 0xFF0000u);
+                 EXPECT_PRED2(Near, ReadPixel(2, 15), 0xFF0000u);
+                 EXPECT_PRED2(Near, ReadPixel(17, 15), 0x0000FFu);
+             });
+}
+
+TEST(Sprite, AlphaBlendsOnlyWithTheBlendFlag) {
+    HxTexture t = 0;
+    OneFrame([&] { t = LoadTexture(1, 1, {0x000000FF}); },
+             [&] {
+                 const Halvex& hx = Engine();
+                 hx.prim_Rect(0, 0, 100, 100, 0xFFFFFF, 255, HX_PR2D_FILL);
+                 hx.spr_sDraw(t, 0, 0, 10, 10, 0, 128, HX_FX_BLEND);
+                 hx.spr_sDraw(t, 20, 0, 10, 10, 0, 128, 0);
+                 hx.spr_sDraw(t, 40, 0, 10, 10, 0, 0, HX_FX_BLEND);
+                 EXPECT_PRED3(NearWithin, ReadPixel(5, 5), 0x7F7F7Fu, 4) << Describe(ReadPixel(5, 5));
+                 EXPECT_PRED2(Near, ReadPixel(25, 5), 0x000000u);
+                 EXPECT_PRED2(Near, ReadPixel(45, 5), 0xFFFFFFu);
+             });
+}
+
+TEST(Sprite, FramesLeftToRightThenTopToBottom) {
+    HxTexture t = 0;
+    // 4 x 2 pixels, frames of 2 x 1: 1 = red, 2 = green, 3 = blue, 4 = white.
+    OneFrame(
+        [&] {
+            t = LoadTexture(4, 2, {R, R, G, G, B, B, W, W});
+            Engine().tex_SetFrameSize(&t, 2, 1);
+        },
+        [&] {
+            const Halvex& hx = Engine();
+            const uint32_t expected[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0xFF0000};
+            for (int f = 1; f <= 5; ++f)
+                hx.spr_aDraw(t, float(20 * f), 0, 10, 10, 0, uint16_t(f), 255, HX_FX_BLEND);
+            for (int f = 1; f <= 5; ++f)
+                EXPECT_PRED2(Near, ReadPixel(20 * f + 5, 5), expected[f - 1])
+                    << "frame " << f << ": " << Describe(ReadPixel(20 * f + 5, 5));
+            // The whole image still draws with spr_sDraw.
+            hx.spr_sDraw(t, 0, 20, 40, 20, 0, 255, HX_FX_BLEND);
+            EXPECT_PRED2(Near, ReadPixel(5, 25), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(25, 35), 0xFFFFFFu);
+        });
+}
+
+TEST(Sprite, TextureWithoutFrameSizeIsOneFrame) {
+    HxTexture t = 0;
+    OneFrame([&] { t = LoadTexture(2, 1, {R, G}); },
+             [&] {
+                 Engine().spr_aDraw(t, 0, 0, 20, 10, 0, 3, 255, HX_FX_BLEND);
+                 EXPECT_PRED2(Near, ReadPixel(5, 5), 0xFF0000u);
+                 EXPECT_PRED2(Near, ReadPixel(15, 5), 0x00FF00u);
+             });
+}
+
+TEST(Sprite, UnknownTextureDrawsNothing) {
+    OneFrame(nullptr, [&] {
+        Engine().spr_sDraw(0, 0, 0, 20, 20, 0, 255, HX_FX_BLEND);
+        Engine().spr_aDraw(12345, 0, 0, 20, 20, 0, 1, 255, HX_FX_BLEND);
+        EXPECT_PRED2(Near, ReadPixel(5, 5), 0x000000u);
+    });
+}
+
+TEST(Rect, FilledAndOutline) {
+    OneFrame(nullptr, [&] {
+        const Halvex& hx = Engine();
+        hx.prim_Rect(10, 10, 20, 10, 0xFF0000, 255, HX_PR2D_FILL);
+        hx.prim_Rect(50, 10, 20, 10, 0x00FF00, 255, 0);
+        EXPECT_PRED2(Near, ReadPixel(10, 10), 0xFF0000u);
+        EXPECT_PRED2(Near, ReadPixel(20, 15), 0xFF0000u);
+        EXPECT_PRED2(Near, ReadPixel(29, 19), 0xFF0000u);
+        EXPECT_PRED2(Near, ReadPixel(30, 15), 0x000000u);
+        EXPECT_PRED2(Near, ReadPixel(20, 20), 0x000000u);
+        // Outline: the first and last rows and columns, nothing inside.
+        for (auto [x, y] : {std::pair{50, 10}, {69, 10}, {50, 19}, {69, 19}, {60, 10}, {60, 19},
+                            {50, 15}, {69, 15}})
+            EXPECT_PRED2(Near, ReadPixel(x, y), 0x00FF00u) << x << "," << y;
+        for (auto [x, y] : {std::pair{51, 11}, {60, 15}, {68, 18}, {70, 15}, {60, 20}, {49, 15}})
+            EXPECT_PRED2(Near, ReadPixel(x, y), 0x000000u) << x << "," << y;
+    });
+}
+
+TEST(Rect, AlphaBlendsWithWhatIsBelow) {
+    OneFrame(nullptr, [&] {
+        const Halvex& hx = Engine();
+        hx.prim_Rect(0, 0, 40, 40, 0xFFFFFF, 255, HX_PR2D_FILL);
+        hx.prim_Rect(0, 0, 20, 20, 0x000000, 200, HX_PR2D_FILL);
+        hx.prim_Rect(20, 0, 20, 20, 0xFF0000, 64, 0);
+        EXPECT_PRED3(NearWithin, ReadPixel(5, 5), 0x373737u, 3) << Describe(ReadPixel(5, 5));
+        EXPECT_PRED3(NearWithin, ReadPixel(20, 0), 0xFFBFBFu, 3) << Describe(ReadPixel(20, 0));
+    });
+}
+
+// ---- text ----
+
+TEST(Text, GlyphsArePlacedByTheirMetricsAndTinted) {
+    HxFont font = nullptr;
+    OneFrame(
+        [&] {
+            MemoryStream s = StreamOf(MakeTestFont());
+            font = Engine().font_LoadFromMemory(&s);
+        },
+        [&] {
+            // "AB" at (100, 50): A covers x 100..103, y 51..56; B starts at the
+            // pen 105 plus dx 1 = 106..109.
+            Engine().text_DrawEx(font, 100, 50, 1, 0, "AB", 255, 0x00FF00, 0);
+            EXPECT_PRED2(Near, ReadPixel(100, 51), 0x00FF00u);
+            EXPECT_PRED2(Near, ReadPixel(103, 56), 0x00FF00u);
+            EXPECT_PRED2(Near, ReadPixel(100, 50), 0x000000u) << "dy not applied";
+            EXPECT_PRED2(Near, ReadPixel(104, 53), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(105, 53), 0x000000u) << "dx of B not applied";
+            EXPECT_PRED2(Near, ReadPixel(106, 53), 0x00FF00u);
+            EXPECT_PRED2(Near, ReadPixel(109, 53), 0x00FF00u);
+            EXPECT_PRED2(Near, ReadPixel(110, 53), 0x000000u);
+        });
+}
+
+TEST(Text, ScaleAndSpacing) {
+    HxFont font = nullptr;
+    OneFrame(
+        [&] {
+            MemoryStream s = StreamOf(MakeTestFont());
+            font = Engine().font_LoadFromMemory(&s);
+        },
+        [&] {
+            // Scale 2, spacing 3: A covers 100..107 x 52..63; the second A starts
+            // at 100 + 5*2 + 3 = 113.
+            Engine().text_DrawEx(font, 100, 50, 2, 3, "AA", 255, 0xFFFFFF, 0);
+            EXPECT_PRED2(Near, ReadPixel(107, 63), 0xFFFFFFu);
+            EXPECT_PRED2(Near, ReadPixel(108, 55), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(112, 55), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(113, 55), 0xFFFFFFu);
+            EXPECT_PRED2(Near, ReadPixel(120, 55), 0xFFFFFFu);
+            EXPECT_PRED2(Near, ReadPixel(121, 55), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(113, 51), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(113, 52), 0xFFFFFFu);
+        });
+}
+
+TEST(Text, CentredOnX) {
+    HxFont font = nullptr;
+    OneFrame(
+        [&] {
+            MemoryStream s = StreamOf(MakeTestFont());
+            font = Engine().font_LoadFromMemory(&s);
+        },
+        [&] {
+            // "A A" with spacing 1: advances 5 + 3 + 5 plus 1 twice = 15 wide;
+            // centred on 200 it starts at 192.5, so the first A covers pixels
+            // 193..196 and the second, 5 + 1 + 3 + 1 = 10 further on, 203..206.
+            Engine().text_DrawEx(font, 200, 10, 1, 1, "A A", 255, 0xFF0000, HX_TEXT_ALIGN_CENTER);
+            EXPECT_PRED2(Near, ReadPixel(191, 13), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(193, 13), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(195, 13), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(198, 13), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(201, 13), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(203, 13), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(206, 13), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(207, 13), 0x000000u);
+        });
+}
+
+TEST(Text, AlphaAndAReplacedPage) {
+    HxFont font = nullptr;
+    OneFrame(
+        [&] {
+            MemoryStream s = StreamOf(MakeTestFont());
+            font = Engine().font_LoadFromMemory(&s);
+        },
+        [&] {
+            const Halvex& hx = Engine();
+            hx.prim_Rect(0, 0, 100, 100, 0xFFFFFF, 255, HX_PR2D_FILL);
+            hx.text_DrawEx(font, 10, 10, 1, 0, "A", 128, 0x000000, 0);
+            EXPECT_PRED3(NearWithin, ReadPixel(11, 13), 0x7F7F7Fu, 4) << Describe(ReadPixel(11, 13));
+            // The game puts its own page in place of page 0; glyphs then come
+            // from it, tinted by the colour.
+            font->Pages[0] = MakeTestFontPage(0x0000FFFF);
+            hx.text_DrawEx(font, 30, 10, 1, 0, "A", 255, 0xFFFFFF, 0);
+            EXPECT_PRED2(Near, ReadPixel(31, 13), 0x0000FFu) << Describe(ReadPixel(31, 13));
+            hx.text_DrawEx(font, 50, 10, 1, 0, "A", 255, 0x00FF00, 0);
+            EXPECT_PRED2(Near, ReadPixel(51, 13), 0x000000u) << "blue glyph times green tint";
+        });
+}
+
+TEST(Text, UnknownCharactersFallBackToQuestionMark) {
+    HxFont font = nullptr;
+    OneFrame(
+        [&] {
+            MemoryStream s = StreamOf(MakeTestFont());
+            font = Engine().font_LoadFromMemory(&s);
+        },
+        [&] {
+            Engine().text_DrawEx(font, 10, 10, 1, 0, "Z\xC3\xA9", 255, 0xFFFFFF, 0);
+            EXPECT_PRED2(Near, ReadPixel(10, 10), 0xFFFFFFu) << "'?' for Z";
+            EXPECT_PRED2(Near, ReadPixel(13, 10), 0xFFFFFFu) << "'?' for the accented e";
+            EXPECT_PRED2(Near, ReadPixel(16, 10), 0x000000u) << "one '?' per code point";
+            Engine().text_DrawEx(nullptr, 10, 30, 1, 0, "A", 255, 0xFFFFFF, 0);
+            Engine().text_DrawEx(font, 10, 30, 1, 0, nullptr, 255, 0xFFFFFF, 0);
+        });
+}
+
+TEST(ReadPixels, OutsideTheWindowReadsZero) {
+    OneFrame(nullptr, [&] {
+        Engine().prim_Rect(0, 0, 320, 240, 0xFFFFFF, 255, HX_PR2D_FILL);
+        uint8_t px[4 * 4 * 4];
+        std::fill(std::begin(px), std::end(px), uint8_t(0x55));
+        Engine().scr_ReadPixels(px, 318, 238, 4, 4);
+        EXPECT_EQ(px[0], 255);  // (318, 238) inside
+        EXPECT_EQ(px[3], 255);  // its alpha
+        EXPECT_EQ(px[8], 0);    // (320, 238) outside
+        EXPECT_EQ(px[4 * 4 * 2], 0); // (318, 240) outside
+    });
+}
+
+} // namespace

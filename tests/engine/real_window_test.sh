@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Drives the click demo in a real X window: checks a screenshot of the window
+# (the button is green, the background dark blue), moves the pointer over the
+# button and clicks it with xdotool, then presses Escape, and expects the
+# demo to report the click and end with exit code 0. Run it under
+# tests/with_display.sh so that it gets an X server of its own.
+set -u
+demo="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null' EXIT
+fail() { echo "FAIL: $*"; echo "--- demo output:"; cat "$work/log"; exit 1; }
+
+HALVEX_NO_MESSAGEBOX=1 "$demo" >"$work/log" 2>&1 &
+pid=$!
+for _ in $(seq 100); do grep -q '^ready' "$work/log" && break; sleep 0.1; done
+grep -q '^ready' "$work/log" || fail "the demo never drew a frame"
+
+wid="$(xdotool search --sync --name 'Halvex click demo' | head -n1)"
+[ -n "$wid" ] || fail "no window captioned 'Halvex click demo'"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "$WIDTH" = 320 ] && [ "$HEIGHT" = 240 ] || fail "window is ${WIDTH}x${HEIGHT}, not 320x240"
+
+pixel() { # colour at window coordinates, as "r,g,b"
+  convert "$work/shot.png" -crop "1x1+$(($1 + X))+$(($2 + Y))" -depth 8 txt:- |
+    tail -n1 | sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
+}
+import -window root "$work/shot.png" || fail "screenshot failed"
+[ "$(pixel 160 120)" = "0,255,0" ] || fail "button pixel is $(pixel 160 120), expected green"
+[ "$(pixel 20 20)" = "0,0,64" ] || fail "background pixel is $(pixel 20 20), expected 0,0,64"
+
+xdotool mousemove --window "$wid" 160 120
+sleep 0.3
+import -window root "$work/shot.png"
+[ "$(pixel 160 120)" = "255,255,0" ] || fail "button under the pointer is $(pixel 160 120), expected yellow"
+xdotool click 1
+for _ in $(seq 50); do grep -q '^clicked' "$work/log" && break; sleep 0.1; done
+grep -q '^clicked' "$work/log" || fail "the click was not delivered"
+xdotool key Escape
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+wait "$pid"
+rc=$?
+pid=
+[ "$rc" = 0 ] || fail "demo exit code $rc, expected 0"
+[ "$(grep -c '^clicked' "$work/log")" = 1 ] || fail "expected exactly one click"
+echo "PASS: click delivered, Escape ended the demo"
+cat "$work/log"
