@@ -1,0 +1,130 @@
+// player.cpp - FillBlock: the song clock that steps the replayer tick by
+// tick, the mixing of each block, and the conversion of the mix to 16-bit
+// samples with the master gain. Also the master gain table.
+#include "player.h"
+
+#include <cstring>
+
+#include "mixer.h"
+#include "music.h"
+#include "replayer.h"
+#include "source.h"
+
+int16_t OutputRing[RING_BYTES / 2];
+uint32_t WriteBlock = 0;
+std::atomic<uint8_t> PauseFlag{0};
+std::atomic<uint32_t> MasterGain{0};
+uint8_t NoLoop = 0;
+
+bool (*RowStartHook)(int32_t order, int32_t row, bool byPatternLoop) = nullptr;
+uint32_t LastBlockFrames = 0;
+uint64_t SongFramesPlayed = 0;
+
+namespace {
+
+// About 2 dB a step; index 0 is nearly, but not entirely, silent.
+constexpr uint32_t GainTable[26] = {1,    130,  164,  207,  260,  328,   413,   519,   654,
+                                    823,  1036, 1305, 1642, 2068, 2603,  3277,  4125,  5193,
+                                    6538, 8231, 10362, 13045, 16423, 20675, 26029, 32768};
+constexpr uint32_t MAX_VOLUME_INDEX = 25;
+constexpr int64_t MIX_UNIT = 16320;  // a mix value this large becomes one output step
+constexpr int64_t MIX_HALF = MIX_UNIT / 2;
+constexpr int64_t OUTPUT_MAX = 32767;
+
+int64_t MixBuffer[2 * BLOCK_FRAMES];
+
+void ConvertBlock(uint32_t frames) {
+    int16_t* out = OutputRing + size_t(WriteBlock) * BLOCK_FRAMES * 2;
+    for (uint32_t i = 0; i < 2 * frames; i++) out[i] = ConvertSample(MixBuffer[i], MasterGain.load(std::memory_order_relaxed));
+    // What the song did not fill of an ending block is silence.
+    if (frames < BLOCK_FRAMES) memset(out + 2 * frames, 0, size_t(BLOCK_FRAMES - frames) * 4);
+}
+
+// The song has ended (no-loop flag or the row hook): keep what was mixed of
+// this block, then let the control side stop everything.
+void EndSong(uint32_t frames) {
+    ConvertBlock(frames);
+    LastBlockFrames = frames;
+    StopAtSongEnd();
+}
+
+}  // namespace
+
+uint32_t VolumeGain(uint32_t index) { return GainTable[index > MAX_VOLUME_INDEX ? MAX_VOLUME_INDEX : index]; }
+
+void MusicSetVolume(int32_t index) { MasterGain.store(VolumeGain(uint32_t(index))); }
+
+int16_t ConvertSample(int64_t value, uint32_t gain) {
+    // 32-bit mix sums saturate rather than wrap.
+    if (value > INT32_MAX) value = INT32_MAX;
+    if (value < INT32_MIN) value = INT32_MIN;
+    int64_t a = value < 0 ? -value : value;
+    int64_t m = a / MIX_UNIT + (a % MIX_UNIT >= MIX_HALF ? 1 : 0);
+    if (m > OUTPUT_MAX) m = OUTPUT_MAX;
+    int64_t s = (m * gain) >> 15;
+    return int16_t(value < 0 ? -s : s);
+}
+
+bool SongLoaded() { return SongHeapExists() && Song.voices; }
+
+void FillBlock() {
+    memset(MixBuffer, 0, sizeof MixBuffer);
+    LastBlockFrames = BLOCK_FRAMES;
+    if (!PauseFlag.load(std::memory_order_relaxed) && SongLoaded()) {
+        void (*mix)(int64_t*, uint32_t) = UseReferenceMixer ? MixVoicesReference : MixVoices;
+        uint32_t done = 0;
+        while (done < BLOCK_FRAMES) {
+            if (Song.framesLeft == 0) {
+                if (Song.tick == 0) {
+                    if (Song.nextOrder >= 0) Song.order = Song.nextOrder;
+                    if (Song.nextRow >= 0) Song.row = Song.nextRow;
+                    Song.nextOrder = -1;
+                    Song.nextRow = -1;
+                    bool byLoop = Song.patternLoopJump;
+                    Song.patternLoopJump = 0;
+                    // A break to a row the pattern does not have starts it
+                    // at row 0 instead.
+                    const PatternEntry& pattern = Song.patterns[Song.orderTable[Song.order]];
+                    if (Song.row < 0 || uint32_t(Song.row) >= pattern.rows) Song.row = 0;
+                    if (RowStartHook && !RowStartHook(Song.order, Song.row, byLoop)) {
+                        EndSong(done);
+                        return;
+                    }
+                    const PatternEntry* current = ProcessRow();
+                    if (Song.nextRow < 0) {
+                        if (uint32_t(Song.row) + 1 < current->rows) {
+                            Song.nextRow = Song.row + 1;
+                        } else if (Song.order + 1 < Song.songLength) {
+                            Song.nextOrder = Song.order + 1;
+                            Song.nextRow = 0;
+                        } else if (NoLoop) {
+                            EndSong(done);
+                            return;
+                        } else {
+                            Song.nextOrder = Song.restartPosition < Song.songLength ? Song.restartPosition : 0;
+                            Song.nextRow = 0;
+                        }
+                    }
+                } else {
+                    ProcessTick();
+                }
+                // A tempo can never make a tick last no frames at all.
+                Song.framesLeft = Song.framesPerTick ? Song.framesPerTick : 1;
+                if (Song.tick + 1 >= Song.speed + Song.patternDelay) {
+                    Song.tick = 0;
+                    Song.patternDelay = 0;
+                } else {
+                    Song.tick++;
+                }
+            }
+            uint32_t n = BLOCK_FRAMES - done;
+            if (Song.framesLeft < n) n = Song.framesLeft;
+            mix(MixBuffer + 2 * done, n);
+            Song.framesLeft -= n;
+            done += n;
+            SongFramesPlayed += n;
+        }
+    }
+    ConvertBlock(BLOCK_FRAMES);
+    WriteBlock = (WriteBlock + 1) % BLOCK_COUNT;
+}
