@@ -253,25 +253,25 @@ void Bass(Bars& bars, const Section& s, BassStyle style) {
                 for (int beat = 0; beat < 4; ++beat) {
                     const int r = base + beat * 4;
                     const int lift = (bar == BARS - 1 && beat == 3) ? 12 : 0;
-                    bars.note(r, BASS, root, I_BASS, beat == 0 ? 52 : 46);
-                    bars.note(r + 2, BASS, root + lift, I_BASS, 40);
+                    bars.note(r, BASS, root, I_BASS, beat == 0 ? 36 : 32);
+                    bars.note(r + 2, BASS, root + lift, I_BASS, 27);
                     bars.effect(r + 2, BASS, FX_EXTENDED, STACCATO);
-                    bars.note(r + 3, BASS, root + lift, I_BASS, 42);
+                    bars.note(r + 3, BASS, root + lift, I_BASS, 29);
                     bars.effect(r + 3, BASS, FX_EXTENDED, STACCATO);
                 }
                 break;
             case BassStyle::Octaves:  // driving eighths jumping the octave
-                for (int e = 0; e < 8; ++e) bars.note(base + e * 2, BASS, root + (e % 2 ? 12 : 0), I_BASS, e % 2 ? 40 : 50);
+                for (int e = 0; e < 8; ++e) bars.note(base + e * 2, BASS, root + (e % 2 ? 12 : 0), I_BASS, e % 2 ? 27 : 34);
                 break;
             case BassStyle::Whole:
-                bars.note(base, BASS, root, I_BASS, 50);
-                bars.note(base + 10, BASS, root, I_BASS, 40);
+                bars.note(base, BASS, root, I_BASS, 36);
+                bars.note(base + 10, BASS, root, I_BASS, 28);
                 break;
             case BassStyle::Pedal:  // the intro: long notes, then eighths
                 if (bar < 2) {
-                    bars.note(base, BASS, root, I_BASS, 44);
+                    bars.note(base, BASS, root, I_BASS, 32);
                 } else {
-                    for (int e = 0; e < 8; ++e) bars.note(base + e * 2, BASS, root, I_BASS, 36 + bar * 3 + (e % 2 ? 0 : 4));
+                    for (int e = 0; e < 8; ++e) bars.note(base + e * 2, BASS, root, I_BASS, 24 + bar * 2 + (e % 2 ? 0 : 4));
                 }
                 break;
         }
@@ -313,13 +313,13 @@ void Arpeggio(Bars& bars, const Section& s, int volume, int fromBar = 0) {
 constexpr uint8_t CLOSED_HAT = EX_NOTE_CUT | 2;
 constexpr uint8_t GHOST_DELAY = EX_NOTE_DELAY | 3;  // half a sixteenth late: a swung ghost note
 
-void Kick(Bars& b, int row, int vol = 60) { b.note(row, KICK, DRUM_NOTE, I_KICK, vol); }
-void Snare(Bars& b, int row, int vol = 50) { b.note(row, SNARE, DRUM_NOTE, I_SNARE, vol); }
+void Kick(Bars& b, int row, int vol = 54) { b.note(row, KICK, DRUM_NOTE, I_KICK, vol); }
+void Snare(Bars& b, int row, int vol = 56) { b.note(row, SNARE, DRUM_NOTE, I_SNARE, vol); }
 void Hat(Bars& b, int row, int vol, bool open = false) {
     b.note(row, HAT, DRUM_NOTE + 5, I_HAT, vol);
     if (!open) b.effect(row, HAT, FX_EXTENDED, CLOSED_HAT);
 }
-void Crash(Bars& b, int row, int vol = 40) { b.note(row, PERC, DRUM_NOTE, I_CRASH, vol); }
+void Crash(Bars& b, int row, int vol = 26) { b.note(row, PERC, DRUM_NOTE, I_CRASH, vol); }
 
 enum class Groove { Rock, Drive, HalfTime };
 
@@ -338,10 +338,10 @@ void Drums(Bars& b, Groove g, int bars = BARS) {
                 b.effect(base + 15, SNARE, FX_EXTENDED, GHOST_DELAY);
                 break;
             case Groove::Drive:
-                for (int q = 0; q < 4; ++q) Kick(b, base + q * 4, q == 0 ? 62 : 56);
+                for (int q = 0; q < 4; ++q) Kick(b, base + q * 4, q == 0 ? 54 : 46);
                 if (bar % 2) Kick(b, base + 14, 48);
-                Snare(b, base + 4, 52);
-                Snare(b, base + 12, 52);
+                Snare(b, base + 4, 54);
+                Snare(b, base + 12, 54);
                 for (int r = 0; r < BAR; ++r)
                     if (r == 14) Hat(b, base + r, 24, true);
                     else if (r != 15) Hat(b, base + r, r % 4 == 2 ? 26 : r % 2 ? 14 : 20);
@@ -375,7 +375,7 @@ void Riser(Bars& b, int fromRow, int toRow, int startVolume) {
     b.effect(fromRow, PERC, FX_PORTA_UP, 0x02);
     for (int r = fromRow + 1; r < toRow; ++r) {
         b.effect(r, PERC, FX_PORTA_UP, 0);
-        if ((r - fromRow) % 4 == 0) b.volumeColumn(r, PERC, VOL_SLIDE_UP | 1);
+        if ((r - fromRow) % 5 == 0) b.volumeColumn(r, PERC, VOL_SLIDE_UP | 1);
     }
     b.keyOff(toRow, PERC);
 }
@@ -393,9 +393,9 @@ const char* const BREAKDOWN = "D5:16~ | Bb4:8~ C5:8~ | D5:12~ F5:4 | E5:16~v";
 const char* const BUILD = ".:32 | C5:2 D5:2 E5:2 F5:2 G5:2 A5:2 Bb5:2 C6:2 | C#6:12~ -:4";
 const char* const LAST_CHORUS = "D5:2 F5:2 Bb5:12~ | G5:4 A5:12>~ | F5:4 E5:2 F5:2 A5:4 D6:4 | C#6:8~ -:8";
 
-constexpr int LEAD_VOLUME = 40;
-constexpr int ECHO_VOLUME = 18;
-constexpr int HARMONY_VOLUME = 24;
+constexpr int LEAD_VOLUME = 46;
+constexpr int ECHO_VOLUME = 20;
+constexpr int HARMONY_VOLUME = 26;
 constexpr int ECHO_DELAY = 3;  // a dotted eighth
 constexpr int PAD_VOLUME = 24;
 constexpr int ARP_VOLUME = 20;
@@ -419,7 +419,7 @@ Pattern Intro() {
     for (int r = 32; r < ROWS; r += 4) Kick(b, r, r < 48 ? 50 : 58);
     for (int r = 48; r < 56; r += 2) Snare(b, r, 24 + (r - 48) * 2);
     for (int r = 56; r < ROWS; ++r) Snare(b, r, 30 + (r - 56) * 3);
-    Riser(b, 32, 63, 6);
+    Riser(b, 32, 63, 4);
     Arpeggio(b, s, ARP_VOLUME - 6, 2);
     return b.take();
 }
@@ -450,7 +450,7 @@ Pattern Bridge() {
     Pads(b, s, PAD_VOLUME);
     Arpeggio(b, s, ARP_VOLUME);
     Drums(b, Groove::Rock);
-    Crash(b, 0, 32);
+    Crash(b, 0, 22);
     return b.take();
 }
 
@@ -463,8 +463,8 @@ Pattern Chorus(const char* line, const char* chords, bool fill) {
     Pads(b, s, PAD_VOLUME + 2);
     Arpeggio(b, s, ARP_VOLUME);
     Drums(b, Groove::Drive, fill ? 3 : 4);
-    Crash(b, 0, 44);
-    Crash(b, 32, 30);
+    Crash(b, 0, 30);
+    Crash(b, 32, 22);
     if (fill) {
         // Last bar: kicks on the beat, toms falling towards the theme's return.
         for (int q = 0; q < 4; ++q) Kick(b, 48 + q * 4, 58);
@@ -497,7 +497,7 @@ Pattern Breakdown() {
         b.volumeColumn(r, PAD_B, VOL_SLIDE_DOWN | 1);
     }
     Drums(b, Groove::HalfTime);
-    Crash(b, 0, 36);
+    Crash(b, 0, 24);
     return b.take();
 }
 
@@ -521,7 +521,7 @@ Pattern Build() {
         if (r % 4 == 0) Kick(b, r, 58);
         Snare(b, r, 30 + (r - 48) * 2);
     }
-    Riser(b, 32, 63, 8);
+    Riser(b, 32, 63, 4);
     return b.take();
 }
 

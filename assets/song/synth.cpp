@@ -219,7 +219,7 @@ Sample SnareSample() {
         const double hiss = soften(rattle(noise.next())) * std::exp(-t / 0.09);
         w[i] = std::tanh(1.5 * (0.7 * body + 1.6 * hiss)) * std::min(1.0, t / 0.001);
     }
-    Store(s, w, 0.95);
+    Store(s, w, 0.85);
     return s;
 }
 
