@@ -233,18 +233,18 @@ TEST(Text, CentredOnX) {
             font = Engine().font_LoadFromMemory(&s);
         },
         [&] {
-            // "A A" with spacing 1: advances 5 + 3 + 5 plus 1 twice = 15 wide;
-            // centred on 200 it starts at 192.5, so the first A covers pixels
-            // 193..196 and the second, 5 + 1 + 3 + 1 = 10 further on, 203..206.
-            Engine().text_DrawEx(font, 200, 10, 1, 1, "A A", 255, 0xFF0000, HX_TEXT_ALIGN_CENTER);
-            EXPECT_PRED2(Near, ReadPixel(191, 13), 0x000000u);
-            EXPECT_PRED2(Near, ReadPixel(193, 13), 0xFF0000u);
-            EXPECT_PRED2(Near, ReadPixel(195, 13), 0xFF0000u);
+            // "AA" with spacing 2: advances 5 + 5 plus 2 = 12 wide; centred on
+            // 200 it starts at 194, so the first A covers pixels 194..197 and
+            // the second, 7 further on, 201..204.
+            Engine().text_DrawEx(font, 200, 10, 1, 2, "AA", 255, 0xFF0000, HX_TEXT_ALIGN_CENTER);
+            EXPECT_PRED2(Near, ReadPixel(193, 13), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(194, 13), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(197, 13), 0xFF0000u);
             EXPECT_PRED2(Near, ReadPixel(198, 13), 0x000000u);
-            EXPECT_PRED2(Near, ReadPixel(201, 13), 0x000000u);
-            EXPECT_PRED2(Near, ReadPixel(203, 13), 0xFF0000u);
-            EXPECT_PRED2(Near, ReadPixel(206, 13), 0xFF0000u);
-            EXPECT_PRED2(Near, ReadPixel(207, 13), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(200, 13), 0x000000u);
+            EXPECT_PRED2(Near, ReadPixel(201, 13), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(204, 13), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(205, 13), 0x000000u);
         });
 }
 
