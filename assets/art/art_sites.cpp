@@ -43,7 +43,9 @@ Image PaintGun(int grade, Fonts& /*fonts*/) {
     const float half = 12.0f + 3.5f * grade, cy = 27.0f;
     // Concrete emplacement with a ring in the grade colour and grade pips.
     Sdf base = Box(24, cy, half, half * 0.92f, half * 0.45f);
-    Fill(layer, base, Grain(Bevel(base, Solid(Hex(0x8F8C83)), 2.5f, 0.45f), 4, 12, 0.1f, 100 + uint32_t(grade)));
+    // Sandy concrete for the light guns, a dark armoured plate for the heavy one.
+    const Rgba ground_plate = grade == 1 ? Hex(0xA29C8A) : grade == 2 ? Hex(0x8C8A84) : Hex(0x55524C);
+    Fill(layer, base, Grain(Bevel(base, Solid(ground_plate), 2.5f, 0.45f), 4, 12, 0.1f, 100 + uint32_t(grade)));
     Fill(layer, Outline(Box(24, cy, half - 3.2f, half * 0.92f - 3.2f, half * 0.35f), 1.6f), Solid(accent));
     for (int i = 0; i < grade; ++i) {
         Sdf pip = Circle(24 - (grade - 1) * 3.5f + 7.0f * i, cy + half * 0.92f - 1.6f, 2.0f);
