@@ -133,14 +133,17 @@ TEST(Timer, KeepsItsCadenceWithoutDrift) {
     TickCount = 0;
     TickTimes.clear();
     HxTimer timer = nullptr;
-    Clock::time_point start;
+    Clock::time_point start, end;
     ASSERT_TRUE(RunWindow(
         [&] {
             timer = Engine().timer_Add(CountTick, 20);
             start = Clock::now();
         },
-        [&](int) { return Seconds(start, Clock::now()) < 3.0; }));
-    double elapsed = Seconds(start, Clock::now());
+        [&](int) {
+            end = Clock::now();
+            return Seconds(start, end) < 3.0;
+        }));
+    double elapsed = Seconds(start, end);
     timer->Active = 0;
     double expected = elapsed * 1000 / 20;
     std::printf("20 ms timer: %d calls in %.3f s (expected %.1f)\n", TickCount, elapsed, expected);
@@ -196,7 +199,10 @@ TEST(Timer, IntervalZeroCountsAsOneMillisecond) {
     timer->Active = 0;
     double elapsed = Seconds(start, Clock::now());
     std::printf("interval 0: %d calls in %.3f s, %d frames\n", TickCount, elapsed, frames);
-    EXPECT_NEAR(TickCount, elapsed * 1000, elapsed * 1000 * 0.1);
+    // Never more than one call a millisecond; on a loaded machine some are
+    // dropped (catch-up is limited), but most arrive.
+    EXPECT_LE(TickCount, elapsed * 1000 + 5);
+    EXPECT_GE(TickCount, elapsed * 1000 * 0.5);
     EXPECT_GE(frames, 30) << "a 1 ms timer must not starve the frames";
 }
 
@@ -241,11 +247,20 @@ void StopFromTimer() { Engine().engine_stop(); }
 
 TEST(Timer, EngineStopWorksFromATimer) {
     HxTimer timer = nullptr;
-    auto start = Clock::now();
-    ASSERT_TRUE(RunWindow([&] { timer = Engine().timer_Add(StopFromTimer, 200); },
-                          [](int) { return true; }, 320, 240, 5000));
+    Clock::time_point start, last;
+    ASSERT_TRUE(RunWindow(
+        [&] {
+            timer = Engine().timer_Add(StopFromTimer, 200);
+            start = Clock::now();
+        },
+        [&](int) {
+            last = Clock::now();
+            return true;
+        },
+        320, 240, 5000));
     timer->Active = 0;
-    EXPECT_NEAR(Seconds(start, Clock::now()), 0.2, 0.15);
+    // The loop ends right after the timer's call: no frame comes later.
+    EXPECT_NEAR(Seconds(start, last), 0.2, 0.05);
 }
 
 TEST(Timer, InactiveTimersDoNotFire) {
