@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <functional>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -245,6 +247,53 @@ TEST(Texture, DecodesEveryColourTypeWithoutAWindow) {
         EXPECT_NE(t, last) << "every texture gets its own handle";
         last = t;
     }
+}
+
+} // namespace
+
+namespace {
+
+// Runs fn in a child process; returns its exit code, or 128 + signal when it
+// died of a signal (a crash).
+int InChild(const std::function<void()>& fn) {
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        // Silence the expected error messages of the children.
+        if (std::freopen("/dev/null", "w", stderr) == nullptr) _exit(3);
+        fn();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Damaged fonts and PNGs either load or end with the clean exit code 1;
+// never a crash.
+TEST_F(BadInput, DamagedFilesNeverCrash) {
+    std::vector<uint8_t> font = MakeTestFont();
+    std::vector<uint8_t> png = MakePng(8, 8, std::vector<uint32_t>(64, 0x11223344), PngKind::Palette);
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    int loaded = 0, refused = 0;
+    for (int round = 0; round < 100; ++round) {
+        bool isFont = round % 2 == 0;
+        std::vector<uint8_t> bytes = isFont ? font : png;
+        int flips = 1 + int(next() % 4);
+        for (int i = 0; i < flips; ++i) bytes[next() % bytes.size()] = uint8_t(next() >> 24);
+        if (next() % 4 == 0) bytes.resize(next() % bytes.size());
+        int code = InChild([&] {
+            MemoryStream s = StreamOf(bytes);
+            if (isFont)
+                Engine().font_LoadFromMemory(&s);
+            else
+                Engine().tex_LoadFromMemory(&s, "png", 0xFF00FF, 0x432);
+        });
+        ASSERT_TRUE(code == 0 || code == 1) << "round " << round << ": exit " << code;
+        (code == 0 ? loaded : refused)++;
+    }
+    EXPECT_GT(refused, 0);
 }
 
 } // namespace
