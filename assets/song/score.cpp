@@ -24,11 +24,25 @@ namespace song {
 namespace {
 
 enum Channel { LEAD, ECHO, BASS, PAD_A, PAD_B, PLUCK, KICK, SNARE, HAT, PERC, CHANNELS };
-enum InstrumentNumber { I_LEAD = 1, I_ECHO, I_BASS, I_PAD_A, I_PAD_B, I_PLUCK, I_KICK, I_SNARE, I_HAT, I_CRASH, I_TOM, I_RISER };
+enum InstrumentNumber {
+    I_LEAD = 1,
+    I_ECHO,
+    I_BASS,
+    I_PAD_A,
+    I_PAD_B,
+    I_PLUCK,
+    I_KICK,
+    I_SNARE,
+    I_HAT,
+    I_CRASH,
+    I_TOM,
+    I_RISER
+};
 
 // Effect numbers of the format.
-constexpr uint8_t FX_ARPEGGIO = 0x0, FX_PORTA_UP = 0x1, FX_PORTA_DOWN = 0x2, FX_TONE_PORTA = 0x3, FX_VIBRATO = 0x4,
-                  FX_TREMOLO = 0x7, FX_VOLUME_SLIDE = 0xA, FX_EXTENDED = 0xE, FX_SPEED_TEMPO = 0xF;
+constexpr uint8_t FX_ARPEGGIO = 0x0, FX_PORTA_UP = 0x1, FX_PORTA_DOWN = 0x2, FX_TONE_PORTA = 0x3,
+                  FX_VIBRATO = 0x4, FX_TREMOLO = 0x7, FX_VOLUME_SLIDE = 0xA, FX_EXTENDED = 0xE,
+                  FX_SPEED_TEMPO = 0xF;
 constexpr uint8_t EX_NOTE_CUT = 0xC0, EX_NOTE_DELAY = 0xD0;
 // Volume column forms.
 constexpr uint8_t VOL_SET = 0x10, VOL_SLIDE_DOWN = 0x60, VOL_SLIDE_UP = 0x70;
@@ -37,10 +51,12 @@ constexpr int ROWS = 64, BAR = 16, BARS = 4;
 constexpr int SPEED = 6;
 constexpr int TEMPO = 140;
 constexpr int INTRO_TEMPO[] = {120, 130, 136};  // at rows 0, 32 and 48 of the intro
-constexpr int C4 = 49;                           // note number of C-4
-constexpr int DRUM_NOTE = C4;                    // drums play at their drawn rate
+constexpr int C4 = 49;                          // note number of C-4
+constexpr int DRUM_NOTE = C4;                   // drums play at their drawn rate
 
-uint8_t Vol(int v) { return uint8_t(VOL_SET + std::clamp(v, 0, 64)); }
+uint8_t Vol(int v) {
+    return uint8_t(VOL_SET + std::clamp(v, 0, 64));
+}
 
 // ---------------------------------------------------------------- harmony
 
@@ -57,8 +73,10 @@ int PitchClass(const std::string& name, size_t& i) {
     if (letter < 'A' || letter > 'G') throw std::runtime_error("bad note name: " + name);
     int pc = natural[letter - 'A'];
     ++i;
-    if (i < name.size() && name[i] == '#') pc += 1, ++i;
-    else if (i < name.size() && name[i] == 'b') pc -= 1, ++i;
+    if (i < name.size() && name[i] == '#')
+        pc += 1, ++i;
+    else if (i < name.size() && name[i] == 'b')
+        pc -= 1, ++i;
     return (pc + 12) % 12;
 }
 
@@ -74,12 +92,15 @@ Chord ParseChord(const std::string& name) {
 int ParseNote(const std::string& name) {
     size_t i = 0;
     const int pc = PitchClass(name, i);
-    if (i >= name.size() || !std::isdigit(uint8_t(name[i]))) throw std::runtime_error("note without octave: " + name);
+    if (i >= name.size() || !std::isdigit(uint8_t(name[i])))
+        throw std::runtime_error("note without octave: " + name);
     return (name[i] - '0') * 12 + pc + 1;
 }
 
 // The note of pitch class `pc` in octave `octave`.
-int NoteOf(int pc, int octave) { return octave * 12 + pc + 1; }
+int NoteOf(int pc, int octave) {
+    return octave * 12 + pc + 1;
+}
 
 // The harmony voice under a melody note: a chord tone takes the next chord
 // tone below it; any other note the diatonic third below in D minor.
@@ -102,7 +123,7 @@ int HarmonyBelow(int note, const Chord& chord) {
 // ---------------------------------------------------------------- pattern writer
 
 class Bars {
-public:
+   public:
     Bars() {
         pattern_.rows = ROWS;
         pattern_.cells.resize(ROWS * CHANNELS);
@@ -127,7 +148,7 @@ public:
     void volumeColumn(int row, int ch, uint8_t value) { at(row, ch).volume = value; }
     Pattern take() { return std::move(pattern_); }
 
-private:
+   private:
     Pattern pattern_;
 };
 
@@ -164,11 +185,20 @@ std::vector<LineNote> ParseLine(const std::string& text) {
         n.length = std::atoi(token.substr(colon + 1, end - colon - 1).c_str());
         for (; end < token.size(); ++end) {
             switch (token[end]) {
-                case '~': n.vibrato = true; break;
-                case '>': n.glide = true; break;
-                case 'v': n.fade = true; break;
-                case '!': n.accent = true; break;
-                default: throw std::runtime_error("unknown mark in " + token);
+                case '~':
+                    n.vibrato = true;
+                    break;
+                case '>':
+                    n.glide = true;
+                    break;
+                case 'v':
+                    n.fade = true;
+                    break;
+                case '!':
+                    n.accent = true;
+                    break;
+                default:
+                    throw std::runtime_error("unknown mark in " + token);
             }
         }
         if (n.length <= 0) throw std::runtime_error("empty note: " + token);
@@ -188,7 +218,8 @@ constexpr uint8_t FADE_PARAM = 0x01;  // one volume step a tick
 // pattern's end are dropped). `voice` turns each melody note into the note
 // actually played (for a harmony part).
 template <typename Voice>
-void PlaceLine(Bars& bars, int ch, int instrument, const std::string& text, int volume, int shift, Voice voice) {
+void PlaceLine(Bars& bars, int ch, int instrument, const std::string& text, int volume, int shift,
+               Voice voice) {
     for (const LineNote& n : ParseLine(text)) {
         const int start = n.row + shift;
         if (start >= ROWS || n.note == 0) continue;
@@ -238,7 +269,9 @@ struct Section {
 };
 
 // Bass roots sit between A-1 and G#2.
-int BassNote(const Chord& c) { return NoteOf(c.root, c.root >= 9 ? 1 : 2); }
+int BassNote(const Chord& c) {
+    return NoteOf(c.root, c.root >= 9 ? 1 : 2);
+}
 
 enum class BassStyle { Gallop, Octaves, Whole, Pedal };
 
@@ -261,7 +294,8 @@ void Bass(Bars& bars, const Section& s, BassStyle style) {
                 }
                 break;
             case BassStyle::Octaves:  // driving eighths jumping the octave
-                for (int e = 0; e < 8; ++e) bars.note(base + e * 2, BASS, root + (e % 2 ? 12 : 0), I_BASS, e % 2 ? 27 : 34);
+                for (int e = 0; e < 8; ++e)
+                    bars.note(base + e * 2, BASS, root + (e % 2 ? 12 : 0), I_BASS, e % 2 ? 27 : 34);
                 break;
             case BassStyle::Whole:
                 bars.note(base, BASS, root, I_BASS, 36);
@@ -271,7 +305,8 @@ void Bass(Bars& bars, const Section& s, BassStyle style) {
                 if (bar < 2) {
                     bars.note(base, BASS, root, I_BASS, 32);
                 } else {
-                    for (int e = 0; e < 8; ++e) bars.note(base + e * 2, BASS, root, I_BASS, 24 + bar * 2 + (e % 2 ? 0 : 4));
+                    for (int e = 0; e < 8; ++e)
+                        bars.note(base + e * 2, BASS, root, I_BASS, 24 + bar * 2 + (e % 2 ? 0 : 4));
                 }
                 break;
         }
@@ -313,13 +348,19 @@ void Arpeggio(Bars& bars, const Section& s, int volume, int fromBar = 0) {
 constexpr uint8_t CLOSED_HAT = EX_NOTE_CUT | 2;
 constexpr uint8_t GHOST_DELAY = EX_NOTE_DELAY | 3;  // half a sixteenth late: a swung ghost note
 
-void Kick(Bars& b, int row, int vol = 54) { b.note(row, KICK, DRUM_NOTE, I_KICK, vol); }
-void Snare(Bars& b, int row, int vol = 56) { b.note(row, SNARE, DRUM_NOTE, I_SNARE, vol); }
+void Kick(Bars& b, int row, int vol = 54) {
+    b.note(row, KICK, DRUM_NOTE, I_KICK, vol);
+}
+void Snare(Bars& b, int row, int vol = 56) {
+    b.note(row, SNARE, DRUM_NOTE, I_SNARE, vol);
+}
 void Hat(Bars& b, int row, int vol, bool open = false) {
     b.note(row, HAT, DRUM_NOTE + 5, I_HAT, vol);
     if (!open) b.effect(row, HAT, FX_EXTENDED, CLOSED_HAT);
 }
-void Crash(Bars& b, int row, int vol = 26) { b.note(row, PERC, DRUM_NOTE, I_CRASH, vol); }
+void Crash(Bars& b, int row, int vol = 26) {
+    b.note(row, PERC, DRUM_NOTE, I_CRASH, vol);
+}
 
 enum class Groove { Rock, Drive, HalfTime };
 
@@ -343,8 +384,10 @@ void Drums(Bars& b, Groove g, int bars = BARS) {
                 Snare(b, base + 4, 54);
                 Snare(b, base + 12, 54);
                 for (int r = 0; r < BAR; ++r)
-                    if (r == 14) Hat(b, base + r, 24, true);
-                    else if (r != 15) Hat(b, base + r, r % 4 == 2 ? 26 : r % 2 ? 14 : 20);
+                    if (r == 14)
+                        Hat(b, base + r, 24, true);
+                    else if (r != 15)
+                        Hat(b, base + r, r % 4 == 2 ? 26 : r % 2 ? 14 : 20);
                 break;
             case Groove::HalfTime:
                 Kick(b, base, 58);
@@ -380,13 +423,19 @@ void Riser(Bars& b, int fromRow, int toRow, int startVolume) {
     b.keyOff(toRow, PERC);
 }
 
-void Tempo(Bars& b, int row, int ch, int bpm) { b.effect(row, ch, FX_SPEED_TEMPO, uint8_t(bpm)); }
+void Tempo(Bars& b, int row, int ch, int bpm) {
+    b.effect(row, ch, FX_SPEED_TEMPO, uint8_t(bpm));
+}
 
 // ---------------------------------------------------------------- the tune
 
-const char* const THEME = "D5:4 A4:2 D5:2 F5:4 E5:2 D5:2 | F5:6 G5:2 F5:4 D5:4 | E5:4 C5:2 E5:2 G5:4 F5:2 E5:2 | E5:8~ C#5:4 A4:4";
-const char* const ANSWER = "D5:4 A4:2 D5:2 F5:4 G5:2 A5:2 | Bb5:6 A5:2 G5:4 F5:4 | G5:4 E5:2 C5:2 E5:4 G5:2 F5:2 | C#5:4 E5:4 A5:8~";
-const char* const BRIDGE = "G5:2 G5:2 Bb5:2 G5:2 D5:2 G5:2 Bb5:4 | A5:2 A5:2 F5:2 D5:2 A5:4 F5:4 | D5:2 F5:2 Bb5:4 A5:2 G5:2 F5:4 | E5:4 F5:2 E5:2 C#5:8~";
+const char* const THEME =
+    "D5:4 A4:2 D5:2 F5:4 E5:2 D5:2 | F5:6 G5:2 F5:4 D5:4 | E5:4 C5:2 E5:2 G5:4 F5:2 E5:2 | E5:8~ C#5:4 A4:4";
+const char* const ANSWER =
+    "D5:4 A4:2 D5:2 F5:4 G5:2 A5:2 | Bb5:6 A5:2 G5:4 F5:4 | G5:4 E5:2 C5:2 E5:4 G5:2 F5:2 | C#5:4 E5:4 A5:8~";
+const char* const BRIDGE =
+    "G5:2 G5:2 Bb5:2 G5:2 D5:2 G5:2 Bb5:4 | A5:2 A5:2 F5:2 D5:2 A5:4 F5:4 | D5:2 F5:2 Bb5:4 A5:2 G5:2 F5:4 | "
+    "E5:4 F5:2 E5:2 C#5:8~";
 const char* const CHORUS = "D5:2 F5:2 Bb5:12~ | G5:4 A5:12>~ | F5:4 E5:2 F5:2 A5:4 D6:4 | D6:8~ C6:4 A5:4";
 const char* const CHORUS_UP = "D5:2 F5:2 Bb5:12~ | C6:4 Bb5:4 A5:4 G5:4 | A5:4 E5:4 C#6:8~ | C#6:4 E6:12>~v";
 const char* const BREAKDOWN = "D5:16~ | Bb4:8~ C5:8~ | D5:12~ F5:4 | E5:16~v";
@@ -431,8 +480,10 @@ Pattern Verse(const char* line, bool harmony, bool crash, bool enterTempo) {
     const Section s("Dm Bb C A");
     if (enterTempo) Tempo(b, 0, ECHO, TEMPO);
     Melody(b, LEAD, I_LEAD, line, LEAD_VOLUME);
-    if (harmony) Harmony(b, line, s.chords, HARMONY_VOLUME);
-    else Melody(b, ECHO, I_ECHO, line, ECHO_VOLUME, ECHO_DELAY);
+    if (harmony)
+        Harmony(b, line, s.chords, HARMONY_VOLUME);
+    else
+        Melody(b, ECHO, I_ECHO, line, ECHO_VOLUME, ECHO_DELAY);
     Bass(b, s, BassStyle::Gallop);
     Pads(b, s, PAD_VOLUME);
     Drums(b, Groove::Rock);
@@ -595,9 +646,9 @@ std::vector<Instrument> Instruments() {
         Sample (*draw)();
         uint8_t panning;
     };
-    const Drum drums[] = {{I_KICK, "Kick", KickSample, 128},   {I_SNARE, "Snare", SnareSample, 136},
-                          {I_HAT, "Hi-hat", HatSample, 168},   {I_CRASH, "Crash", CrashSample, 96},
-                          {I_TOM, "Tom", TomSample, 112},      {I_RISER, "Riser", RiserSample, 128}};
+    const Drum drums[] = {{I_KICK, "Kick", KickSample, 128}, {I_SNARE, "Snare", SnareSample, 136},
+                          {I_HAT, "Hi-hat", HatSample, 168}, {I_CRASH, "Crash", CrashSample, 96},
+                          {I_TOM, "Tom", TomSample, 112},    {I_RISER, "Riser", RiserSample, 128}};
     for (const Drum& d : drums) {
         Instrument& ins = list[d.number - 1];
         ins.name = d.name;
@@ -622,7 +673,18 @@ Module ComposeSong() {
     m.defaultBpm = INTRO_TEMPO[0];
     m.linearFrequencies = true;
 
-    enum { P_INTRO, P_THEME, P_ANSWER, P_BRIDGE, P_CHORUS, P_CHORUS_UP, P_BREAKDOWN, P_BUILD, P_ANSWER_HARMONY, P_LAST };
+    enum {
+        P_INTRO,
+        P_THEME,
+        P_ANSWER,
+        P_BRIDGE,
+        P_CHORUS,
+        P_CHORUS_UP,
+        P_BREAKDOWN,
+        P_BUILD,
+        P_ANSWER_HARMONY,
+        P_LAST
+    };
     m.patterns.resize(P_LAST + 1);
     m.patterns[P_INTRO] = Intro();
     m.patterns[P_THEME] = Verse(THEME, false, true, true);
@@ -635,7 +697,7 @@ Module ComposeSong() {
     m.patterns[P_ANSWER_HARMONY] = Verse(ANSWER, true, false, false);
     m.patterns[P_LAST] = Chorus(LAST_CHORUS, "Bb C Dm A", true);
 
-    m.orders = {P_INTRO,  P_THEME,     P_ANSWER, P_BRIDGE,         P_CHORUS, P_CHORUS_UP,
+    m.orders = {P_INTRO,     P_THEME, P_ANSWER, P_BRIDGE,         P_CHORUS, P_CHORUS_UP,
                 P_BREAKDOWN, P_BUILD, P_THEME,  P_ANSWER_HARMONY, P_CHORUS, P_LAST};
     m.restart = 1;
     m.instruments = Instruments();

@@ -15,7 +15,7 @@ constexpr double C4_PLAYBACK_RATE = 8363.0;  // a sample at C-4 plays at this ra
 
 // xorshift32: small, fast and the same on every machine.
 class Noise {
-public:
+   public:
     explicit Noise(uint32_t seed) : state_(seed ? seed : 1) {}
     double next() {  // -1..1
         state_ ^= state_ << 13;
@@ -24,23 +24,23 @@ public:
         return double(state_) / 2147483648.0 - 1.0;
     }
 
-private:
+   private:
     uint32_t state_;
 };
 
 // One-pole low-pass; `cutoff` in Hz at `rate`.
 class LowPass {
-public:
+   public:
     LowPass(double cutoff, double rate) : a_(1.0 - std::exp(-2.0 * PI * cutoff / rate)) {}
     double operator()(double x) { return y_ += a_ * (x - y_); }
 
-private:
+   private:
     double a_, y_ = 0;
 };
 
 // State-variable band-pass (Chamberlin form), for snare and hat noise.
 class BandPass {
-public:
+   public:
     BandPass(double centre, double q, double rate) : f_(2.0 * std::sin(PI * centre / rate)), damp_(1.0 / q) {}
     double operator()(double x) {
         const double high = x - low_ - damp_ * band_;
@@ -49,7 +49,7 @@ public:
         return band_;
     }
 
-private:
+   private:
     double f_, damp_, low_ = 0, band_ = 0;
 };
 
@@ -157,7 +157,8 @@ Sample PadSample(uint32_t seed) {
         for (int detune = -1; detune <= 1; ++detune) {
             const int halfCycles = h * (BASE + detune);
             const double sign = signs.next() < 0 ? -1.0 : 1.0;
-            for (int i = 0; i < LENGTH; ++i) w[i] += sign * amp * std::cos(PI * double(halfCycles) * i / LENGTH);
+            for (int i = 0; i < LENGTH; ++i)
+                w[i] += sign * amp * std::cos(PI * double(halfCycles) * i / LENGTH);
         }
     }
     Store(s, w, 0.9);
@@ -215,7 +216,8 @@ Sample SnareSample() {
     std::vector<double> w(length);
     for (int i = 0; i < length; ++i) {
         const double t = i / DRUM_RATE;
-        const double body = (std::sin(2 * PI * 180.0 * t) + 0.6 * std::sin(2 * PI * 330.0 * t)) * std::exp(-t / 0.05);
+        const double body =
+            (std::sin(2 * PI * 180.0 * t) + 0.6 * std::sin(2 * PI * 330.0 * t)) * std::exp(-t / 0.05);
         const double hiss = soften(rattle(noise.next())) * std::exp(-t / 0.09);
         w[i] = std::tanh(1.5 * (0.7 * body + 1.6 * hiss)) * std::min(1.0, t / 0.001);
     }

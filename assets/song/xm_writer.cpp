@@ -17,7 +17,7 @@ constexpr uint32_t SAMPLE_HEADER_SIZE = 40;
 constexpr int MAX_ENVELOPE_POINTS = 12;
 
 class Bytes {
-public:
+   public:
     void u8(uint32_t v) { out_.push_back(uint8_t(v)); }
     void u16(uint32_t v) {
         u8(v & 0xFF);
@@ -36,7 +36,7 @@ public:
     size_t size() const { return out_.size(); }
     std::vector<uint8_t> take() { return std::move(out_); }
 
-private:
+   private:
     std::vector<uint8_t> out_;
 };
 
@@ -79,10 +79,10 @@ void WriteInstrument(Bytes& b, const Instrument& ins) {
     const size_t start = b.size();
     b.u32(INSTRUMENT_HEADER_SIZE);
     b.text(ins.name, 22);
-    b.u8(0);                   // instrument type
-    b.u16(1);                  // number of samples
+    b.u8(0);   // instrument type
+    b.u16(1);  // number of samples
     b.u32(SAMPLE_HEADER_SIZE);
-    b.zeros(96);               // every note plays sample 0
+    b.zeros(96);  // every note plays sample 0
     WriteEnvelopePoints(b, ins.volumeEnvelope);
     WriteEnvelopePoints(b, ins.panningEnvelope);
     b.u8(uint8_t(ins.volumeEnvelope.points.size()));
@@ -143,8 +143,8 @@ std::vector<uint8_t> PackPattern(const Pattern& pattern, int channels) {
                 out.insert(out.end(), {c.note, c.instrument, c.volume, c.effect, c.param});
                 continue;
             }
-            const uint8_t mask = uint8_t(0x80 | (c.note ? 1 : 0) | (c.instrument ? 2 : 0) | (c.volume ? 4 : 0) |
-                                         (c.effect ? 8 : 0) | (c.param ? 16 : 0));
+            const uint8_t mask = uint8_t(0x80 | (c.note ? 1 : 0) | (c.instrument ? 2 : 0) |
+                                         (c.volume ? 4 : 0) | (c.effect ? 8 : 0) | (c.param ? 16 : 0));
             out.push_back(mask);
             if (c.note) out.push_back(c.note);
             if (c.instrument) out.push_back(c.instrument);
@@ -157,11 +157,14 @@ std::vector<uint8_t> PackPattern(const Pattern& pattern, int channels) {
 }
 
 std::vector<uint8_t> WriteModule(const Module& m) {
-    if (m.orders.empty() || m.orders.size() > 256) throw std::runtime_error("song length must be 1-256 orders");
+    if (m.orders.empty() || m.orders.size() > 256)
+        throw std::runtime_error("song length must be 1-256 orders");
     if (m.channels < 1 || m.channels > 32) throw std::runtime_error("channel count must be 1-32");
-    if (m.patterns.empty() || m.patterns.size() > 256) throw std::runtime_error("pattern count must be 1-256");
+    if (m.patterns.empty() || m.patterns.size() > 256)
+        throw std::runtime_error("pattern count must be 1-256");
     if (m.instruments.size() > 128) throw std::runtime_error("more than 128 instruments");
-    if (m.restart < 0 || size_t(m.restart) >= m.orders.size()) throw std::runtime_error("restart outside the song");
+    if (m.restart < 0 || size_t(m.restart) >= m.orders.size())
+        throw std::runtime_error("restart outside the song");
     for (uint8_t o : m.orders)
         if (o >= m.patterns.size()) throw std::runtime_error("order names a missing pattern");
 

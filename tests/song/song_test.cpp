@@ -25,12 +25,16 @@ const xmread::Module& Song() {
     return m;
 }
 
-std::vector<uint8_t> Raw() { return xmread::ReadFile(SOUND_PAK); }
+std::vector<uint8_t> Raw() {
+    return xmread::ReadFile(SOUND_PAK);
+}
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
 }
-uint16_t Le16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
+uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
+    return uint16_t(b[at] | b[at + 1] << 8);
+}
 
 // Every cell of every pattern the order table plays, with its channel.
 template <typename F>
@@ -126,7 +130,8 @@ TEST(SongPatterns, CellsHoldValidNotesInstrumentsAndEffects) {
             if (c.note >= 1 && c.note <= 96) {
                 EXPECT_FALSE(c.instrument == 0 && c.effect != 3) << "a struck note names its instrument";
             }
-            EXPECT_TRUE(c.volume == 0 || (c.volume >= 0x10 && c.volume <= 0x50) || c.volume >= 0x60) << int(c.volume);
+            EXPECT_TRUE(c.volume == 0 || (c.volume >= 0x10 && c.volume <= 0x50) || c.volume >= 0x60)
+                << int(c.volume);
             EXPECT_LE(c.effect, 0x21);
             if (c.effect == 0xF) {
                 EXPECT_NE(c.param, 0) << "F00 would stop the song";
@@ -246,7 +251,8 @@ TEST(SongSamples, ForwardLoopsJoinWithoutAClick) {
         SCOPED_TRACE(ins.name);
         const uint32_t start = s.loopStart(), end = start + s.loopLength();
         int steepest = 0;
-        for (uint32_t k = start + 1; k < end; ++k) steepest = std::max(steepest, std::abs(s.data[k] - s.data[k - 1]));
+        for (uint32_t k = start + 1; k < end; ++k)
+            steepest = std::max(steepest, std::abs(s.data[k] - s.data[k - 1]));
         EXPECT_LE(std::abs(s.data[start] - s.data[end - 1]), steepest);
     }
 }
@@ -306,40 +312,8 @@ TEST(SongMusic, InKeyAndEveryChannelPlays) {
     EXPECT_GE(leadPitches.size(), 8u);
 }
 
-// Plays the order list through once, row by row, with speed and tempo changes
-// (and pattern delays), the way the player's clock does: a tick lasts
-// 2.5 / BPM seconds.
-struct Pass {
-    double seconds = 0;
-    double loopSeconds = 0;  // from the restart position to the end
-    int speedAtEnd = 0, bpmAtEnd = 0;
-};
-
-Pass MeasurePass(int startSpeed, int startBpm) {
-    const auto& m = Song();
-    Pass pass;
-    int speed = startSpeed, bpm = startBpm;
-    for (int o = 0; o < m.songLength; ++o) {
-        const auto& p = m.patterns[m.orders[o]];
-        for (int r = 0; r < p.rows; ++r) {
-            int delay = 0;
-            for (int c = 0; c < m.channels; ++c) {
-                const auto& cell = p.at(r, c, m.channels);
-                if (cell.effect == 0xF) (cell.param < 32 ? speed : bpm) = cell.param;
-                if (cell.effect == 0xE && (cell.param >> 4) == 0xE) delay = cell.param & 15;
-            }
-            const double row = (speed + delay * speed) * 2.5 / bpm;
-            pass.seconds += row;
-            if (o >= m.restart) pass.loopSeconds += row;
-        }
-    }
-    pass.speedAtEnd = speed;
-    pass.bpmAtEnd = bpm;
-    return pass;
-}
-
 TEST(SongLength, APassLastsBetweenOneAndThreeMinutes) {
-    const Pass first = MeasurePass(Song().defaultSpeed, Song().defaultBpm);
+    const xmread::Timing first = xmread::TimePass(Song());
     EXPECT_GE(first.seconds, 60.0);
     EXPECT_LE(first.seconds, 180.0);
     // The part that repeats for ever is itself long enough not to nag.
@@ -357,7 +331,8 @@ TEST(SongLength, RestartReturnsWithTheSameSpeedAndTempo) {
     int speed = m.defaultSpeed, bpm = m.defaultBpm;
     for (int o = 0; o <= m.restart; ++o) {
         const auto& p = m.patterns[m.orders[o]];
-        const int rows = o < m.restart ? p.rows : 1;  // the restart order's first row applies its own settings
+        const int rows =
+            o < m.restart ? p.rows : 1;  // the restart order's first row applies its own settings
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < m.channels; ++c) {
                 const auto& cell = p.at(r, c, m.channels);
@@ -365,7 +340,7 @@ TEST(SongLength, RestartReturnsWithTheSameSpeedAndTempo) {
             }
     }
     // ... and when it is reached again from the end of the song.
-    const Pass pass = MeasurePass(m.defaultSpeed, m.defaultBpm);
+    const xmread::Timing pass = xmread::TimePass(m);
     int againSpeed = pass.speedAtEnd, againBpm = pass.bpmAtEnd;
     const auto& first = m.patterns[m.orders[m.restart]];
     for (int c = 0; c < m.channels; ++c) {
@@ -378,7 +353,9 @@ TEST(SongLength, RestartReturnsWithTheSameSpeedAndTempo) {
 
 // ---------------------------------------------------------------- the generator
 
-std::string TempPath(const std::string& name) { return (fs::temp_directory_path() / name).string(); }
+std::string TempPath(const std::string& name) {
+    return (fs::temp_directory_path() / name).string();
+}
 
 int RunGenerator(const std::string& out, std::string* errors = nullptr) {
     const std::string err = TempPath("song_gen_errors.txt");

@@ -9,14 +9,25 @@ namespace xmread {
 namespace {
 
 class Reader {
-public:
+   public:
     Reader(const std::vector<uint8_t>& b, std::string what) : b_(b), what_(std::move(what)) {}
     void need(size_t n, const char* field) const {
         if (pos_ + n > b_.size()) fail(std::string("file ends inside ") + field);
     }
-    uint8_t u8(const char* f) { need(1, f); return b_[pos_++]; }
-    uint16_t u16(const char* f) { need(2, f); uint16_t v = uint16_t(b_[pos_] | b_[pos_ + 1] << 8); pos_ += 2; return v; }
-    uint32_t u32(const char* f) { uint32_t lo = u16(f); return lo | uint32_t(u16(f)) << 16; }
+    uint8_t u8(const char* f) {
+        need(1, f);
+        return b_[pos_++];
+    }
+    uint16_t u16(const char* f) {
+        need(2, f);
+        uint16_t v = uint16_t(b_[pos_] | b_[pos_ + 1] << 8);
+        pos_ += 2;
+        return v;
+    }
+    uint32_t u32(const char* f) {
+        uint32_t lo = u16(f);
+        return lo | uint32_t(u16(f)) << 16;
+    }
     std::string text(size_t n, const char* f) {
         need(n, f);
         std::string s(b_.begin() + long(pos_), b_.begin() + long(pos_ + n));
@@ -24,13 +35,16 @@ public:
         const size_t zero = s.find('\0');
         return zero == std::string::npos ? s : s.substr(0, zero);
     }
-    void skip(size_t n, const char* f) { need(n, f); pos_ += n; }
+    void skip(size_t n, const char* f) {
+        need(n, f);
+        pos_ += n;
+    }
     size_t pos() const { return pos_; }
     [[noreturn]] void fail(const std::string& problem) const {
         throw std::runtime_error(what_ + ": " + problem + " (at byte " + std::to_string(pos_) + ")");
     }
 
-private:
+   private:
     const std::vector<uint8_t>& b_;
     std::string what_;
     size_t pos_ = 0;
@@ -102,7 +116,8 @@ Module Parse(const std::vector<uint8_t>& bytes, const std::string& what) {
                     c.effect = r.u8("pattern data");
                     c.param = r.u8("pattern data");
                 }
-                if (r.pos() - dataStart > size_t(pat.packedSize)) r.fail("pattern " + std::to_string(p) + " unpacks beyond its packed size");
+                if (r.pos() - dataStart > size_t(pat.packedSize))
+                    r.fail("pattern " + std::to_string(p) + " unpacks beyond its packed size");
             }
             pat.packedBytesUsed = int(r.pos() - dataStart);
         }
@@ -184,6 +199,28 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error(path + ": cannot open");
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Timing TimePass(const Module& m) {
+    Timing t;
+    int speed = m.defaultSpeed, bpm = m.defaultBpm;
+    for (int o = 0; o < m.songLength; ++o) {
+        const Pattern& p = m.patterns.at(m.orders[o]);
+        for (int r = 0; r < p.rows; ++r) {
+            int delay = 0;
+            for (int c = 0; c < m.channels; ++c) {
+                const Cell& cell = p.at(r, c, m.channels);
+                if (cell.effect == 0xF && cell.param) (cell.param < 32 ? speed : bpm) = cell.param;
+                if (cell.effect == 0xE && (cell.param >> 4) == 0xE) delay = cell.param & 15;
+            }
+            t.lastRowSeconds = (speed + delay * speed) * 2.5 / bpm;
+            t.seconds += t.lastRowSeconds;
+            if (o >= m.restart) t.loopSeconds += t.lastRowSeconds;
+        }
+    }
+    t.speedAtEnd = speed;
+    t.bpmAtEnd = bpm;
+    return t;
 }
 
 }  // namespace xmread

@@ -78,4 +78,15 @@ struct Module {
 Module Parse(const std::vector<uint8_t>& bytes, const std::string& what);
 std::vector<uint8_t> ReadFile(const std::string& path);
 
+// Plays the order list through once, row by row, with speed and tempo
+// changes and pattern delays (a tick lasts 2.5 / BPM seconds). The song must
+// flow order by order (no jumps, breaks or pattern loops).
+struct Timing {
+    double seconds = 0;      // the whole pass
+    double loopSeconds = 0;  // from the restart position to the end
+    double lastRowSeconds = 0;
+    int speedAtEnd = 0, bpmAtEnd = 0;
+};
+Timing TimePass(const Module& m);
+
 }  // namespace xmread
