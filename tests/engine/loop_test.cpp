@@ -175,11 +175,20 @@ TEST(Timer, AChangedIntervalTakesEffect) {
             return t < 2.5;
         }));
     timer->Active = 0;
-    double before = countAtChange / Seconds(start, changed);
-    double after = (TickCount - countAtChange) / Seconds(changed, Clock::now());
-    std::printf("interval 50 ms: %.1f calls/s; after writing 10 ms: %.1f calls/s\n", before, after);
-    EXPECT_NEAR(before, 20.0, 1.5);
-    EXPECT_NEAR(after, 100.0, 5.0);
+    // Rates between calls: the wait under way when the value was written
+    // still ends at the old interval, every later one uses the new value.
+    ASSERT_GT(countAtChange, 10);
+    ASSERT_GT(int(TickTimes.size()) - countAtChange, 50);
+    double before = (countAtChange - 1) / Seconds(TickTimes[0], TickTimes[size_t(countAtChange - 1)]);
+    size_t first = size_t(countAtChange) + 1; // the second call after the change
+    double after = double(TickTimes.size() - 1 - first) / Seconds(TickTimes[first], TickTimes.back());
+    double firstWait = Seconds(changed, TickTimes[size_t(countAtChange)]);
+    std::printf("interval 50 ms: %.2f calls/s; after writing 10 ms: %.2f calls/s "
+                "(the wait under way ended %.1f ms later)\n",
+                before, after, firstWait * 1000);
+    EXPECT_NEAR(before, 20.0, 20.0 * 0.02);
+    EXPECT_NEAR(after, 100.0, 100.0 * 0.02);
+    EXPECT_LE(firstWait, 0.052);
 }
 
 TEST(Timer, IntervalZeroCountsAsOneMillisecond) {
