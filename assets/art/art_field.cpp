@@ -41,10 +41,12 @@ Image PaintGround() {
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             float px = x + 0.5f, py = y + 0.5f;
+            // Broad variation stays gentle so the 128-pixel repeat does not
+            // show as a pattern across the field; the finer patches carry it.
             float field = TileFbm(px, py, 32, 4, 4, 11);
             float patches = TileFbm(px, py, 16, 8, 3, 23);
-            Rgba c = Mix(grass, dry, SmoothStep(0.3f, 0.7f, field));
-            c = Mix(c, dirt, SmoothStep(0.56f, 0.7f, patches) * 0.85f);
+            Rgba c = Mix(grass, dry, 0.25f + 0.5f * SmoothStep(0.2f, 0.8f, field));
+            c = Mix(c, dirt, SmoothStep(0.55f, 0.72f, patches) * 0.7f);
             c = Shade(c, Speckle(x, y, 5) * 0.12f);
             img.At(x, y) = c;
         }

@@ -77,12 +77,12 @@ Image PaintPanelTile() {
     Image img(size, size);
     const Rgba base = Hex(0xD8D2C4);
     for (int y = 0; y < size; ++y) {
-        float row = ((Hash(uint32_t(y), 0, 171) & 1023) / 1023.0f - 0.5f) * 0.05f;
+        float row = ((Hash(uint32_t(y), 0, 171) & 1023) / 1023.0f - 0.5f) * 0.035f;
         for (int x = 0; x < size; ++x) {
             float px = x + 0.5f, py = y + 0.5f;
-            float cloud = TileFbm(px, py, 16, 4, 3, 173) - 0.5f;
+            float cloud = TileFbm(px, py, 8, 8, 2, 173) - 0.5f;
             float speck = ((Hash(uint32_t(x), uint32_t(y), 177) & 1023) / 1023.0f - 0.5f) * 0.04f;
-            img.At(x, y) = Shade(base, cloud * 0.14f + row + speck);
+            img.At(x, y) = Shade(base, cloud * 0.06f + row + speck);
         }
     }
     return img;
