@@ -298,3 +298,38 @@ TEST_F(Pack, ShopButtonsShowTheirBuildingsIcon) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels of a text colour within a band of rows of one frame.
+int InkCount(const Picture& frame, int y0, int y1, bool (*is_ink)(const uint8_t*)) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = 0; x < frame.width; ++x) n += is_ink(frame.At(x, y));
+    return n;
+}
+
+bool Yellow(const uint8_t* p) { return p[0] > 200 && p[1] > 170 && p[2] < 160 && p[3] > 200; }
+bool White(const uint8_t* p) { return p[0] > 220 && p[1] > 220 && p[2] > 220 && p[3] > 200; }
+
+TEST_F(Pack, ButtonsCarryTheirCaptions) {
+    // Build buttons: a yellow price under the icon; different prices differ.
+    std::vector<uint8_t> seen[6];
+    const int build[6] = {2, 3, 4, 5, 6, 7};
+    for (int i = 0; i < 6; ++i) {
+        Picture normal = FrameOf(build[i], 0);
+        EXPECT_GT(InkCount(normal, 48, 63, Yellow), 25) << "entry " << build[i] << " shows no price";
+        seen[i] = normal.Crop(0, 48, 48, 15).rgba;
+        for (int j = 0; j < i; ++j) EXPECT_NE(seen[i], seen[j]) << "entries " << build[i] << " and " << build[j];
+    }
+    // Ammunition buttons: the white amount over the yellow price.
+    for (int n : {14, 15, 16}) {
+        Picture normal = FrameOf(n, 0);
+        EXPECT_GT(InkCount(normal, 36, 49, White), 25) << "entry " << n << " shows no amount";
+        EXPECT_GT(InkCount(normal, 50, 63, Yellow), 25) << "entry " << n << " shows no price";
+    }
+    // The sell button's white caption in each of its live states.
+    for (int f = 0; f < 3; ++f) EXPECT_GT(InkCount(FrameOf(17, f), 5, 20, White), 25) << "sell frame " << f;
+}
+
+}  // namespace
