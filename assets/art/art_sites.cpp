@@ -40,7 +40,9 @@ Paint HipRoof(float cx, float cy, float hw, float hh, Rgba colour) {
 Image PaintGun(int grade, Fonts& /*fonts*/) {
     Image layer(48, 48);
     const Rgba accent = GradeColour(grade);
-    const float half = 12.0f + 3.5f * grade, cy = 27.0f;
+    // The heavy gun's emplacement fills the site, so it sits a little higher
+    // to keep its pips inside the picture.
+    const float half = 12.0f + 3.5f * grade, cy = grade == 3 ? 24.5f : 27.0f;
     // Concrete emplacement with a ring in the grade colour and grade pips.
     Sdf base = Box(24, cy, half, half * 0.92f, half * 0.45f);
     // Sandy concrete for the light guns, a dark armoured plate for the heavy one.
