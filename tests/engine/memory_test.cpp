@@ -23,6 +23,19 @@ std::string TempFile(const std::string& name, const std::vector<uint8_t>& bytes)
     return path;
 }
 
+TEST(Library, ExportsEveryOperationTheGameCalls) {
+    const Halvex& hx = Engine();
+    int missing = 0;
+#define HX_FN(name)                                                                        \
+    if (!hx.name) {                                                                        \
+        ADD_FAILURE() << #name " is not exported";                                         \
+        ++missing;                                                                         \
+    }
+#include "exports.inc"
+#undef HX_FN
+    EXPECT_EQ(missing, 0);
+}
+
 TEST(MemoryStream, LoadsAWholeFile) {
     std::vector<uint8_t> bytes;
     for (int i = 0; i < 70000; ++i) bytes.push_back(uint8_t(i * 7));
