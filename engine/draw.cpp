@@ -9,15 +9,15 @@
 //
 // batch2d_Begin / batch2d_End bracket drawing; every call draws at once, so
 // nothing depends on them.
-#include "internal.h"
-
 #include <algorithm>
 #include <cmath>
 
+#include "internal.h"
+
 namespace hx {
 
-void DrawTexturePart(Texture& t, const SDL_Rect& src, float x, float y, float w, float h,
-                     float angle, uint8_t alpha, bool blend_alpha, bool flip_x, uint32_t colour) {
+void DrawTexturePart(Texture& t, const SDL_Rect& src, float x, float y, float w, float h, float angle,
+                     uint8_t alpha, bool blend_alpha, bool flip_x, uint32_t colour) {
     if (!Engine.Renderer || w == 0 || h == 0) return;
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(w) || !std::isfinite(h)) return;
     SDL_Texture* gpu = GpuTexture(t);
@@ -37,8 +37,8 @@ void DrawTexturePart(Texture& t, const SDL_Rect& src, float x, float y, float w,
     SDL_SetTextureAlphaMod(gpu, blend_alpha ? alpha : 255);
     SDL_SetTextureColorMod(gpu, uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour));
     SDL_FRect dst{x, y, w, h};
-    SDL_RenderCopyExF(Engine.Renderer, gpu, &src, &dst, std::isfinite(angle) ? angle : 0.0,
-                      nullptr, SDL_RendererFlip(flip));
+    SDL_RenderCopyExF(Engine.Renderer, gpu, &src, &dst, std::isfinite(angle) ? angle : 0.0, nullptr,
+                      SDL_RendererFlip(flip));
 }
 
 // Edges are rounded to whole pixels so a rectangle covers the same pixels
@@ -56,13 +56,13 @@ void FillRect(float x, float y, float w, float h, uint32_t colour, uint8_t alpha
     y0 = std::clamp(y0, -lim, lim), y1 = std::clamp(y1, -lim, lim);
     if (x1 == x0 || y1 == y0) return;
     SDL_SetRenderDrawBlendMode(Engine.Renderer, SDL_BLENDMODE_BLEND);
-    SDL_SetRenderDrawColor(Engine.Renderer, uint8_t(colour >> 16), uint8_t(colour >> 8),
-                           uint8_t(colour), alpha);
+    SDL_SetRenderDrawColor(Engine.Renderer, uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour),
+                           alpha);
     SDL_Rect r{int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
     SDL_RenderFillRect(Engine.Renderer, &r);
 }
 
-} // namespace hx
+}  // namespace hx
 
 using namespace hx;
 
@@ -87,14 +87,13 @@ void spr_aDraw(HxTexture texture, float x, float y, float w, float h, float angl
                uint8_t alpha, uint32_t flags) {
     Texture* t = GetTexture(texture);
     if (!t) return;
-    DrawTexturePart(*t, FrameRect(*t, frame), x, y, w, h, angle, alpha,
-                    (flags & HX_FX_BLEND) != 0, (flags & HX_FX_FLIPX) != 0);
+    DrawTexturePart(*t, FrameRect(*t, frame), x, y, w, h, angle, alpha, (flags & HX_FX_BLEND) != 0,
+                    (flags & HX_FX_FLIPX) != 0);
 }
 
 // Filled with HX_PR2D_FILL, else a one-pixel outline along the inside of the
 // rectangle (its first and last rows and columns), each pixel drawn once.
-void prim_Rect(float x, float y, float w, float h, uint32_t colour, uint8_t alpha,
-               uint32_t flags) {
+void prim_Rect(float x, float y, float w, float h, uint32_t colour, uint8_t alpha, uint32_t flags) {
     if (flags & HX_PR2D_FILL) {
         FillRect(x, y, w, h, colour, alpha);
         return;
@@ -116,4 +115,4 @@ void prim_Rect(float x, float y, float w, float h, uint32_t colour, uint8_t alph
     FillRect(x1 - 1, y0 + 1, 1, rh - 2, colour, alpha);
 }
 
-} // extern "C"
+}  // extern "C"

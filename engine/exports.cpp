@@ -2,13 +2,12 @@
 // compile time against the function-pointer types of halvex_api.h, so the
 // game's dlsym bindings and our definitions can never disagree on a
 // signature. The functions themselves live in the file of their concern.
-#include "internal.h"
-
 #include <type_traits>
 
-#define HX_CHECK_EXPORT(name)                                                              \
-    static_assert(std::is_same_v<decltype(&name), PFN_##name>,                             \
-                  #name " does not match its PFN_ type")
+#include "internal.h"
+
+#define HX_CHECK_EXPORT(name) \
+    static_assert(std::is_same_v<decltype(&name), PFN_##name>, #name " does not match its PFN_ type")
 
 HX_CHECK_EXPORT(engine_device);
 HX_CHECK_EXPORT(engine_disable);

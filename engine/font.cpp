@@ -25,10 +25,10 @@
 // white glyphs with the colour and applies the alpha. Flag 2 centres the line
 // horizontally on x; y is the top of the line. Text is UTF-8; a character the
 // font lacks is drawn as '?' when the font has one, else skipped.
-#include "internal.h"
-
 #include <cstring>
 #include <unordered_map>
+
+#include "internal.h"
 
 namespace hx {
 namespace {
@@ -51,7 +51,9 @@ constexpr size_t kHeaderSize = 12;
 constexpr size_t kGlyphSize = 16;
 constexpr uint32_t kMaxPages = 16;
 
-uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint16_t U16(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
 uint32_t U32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
@@ -81,7 +83,7 @@ const Glyph* FindGlyph(const FontMetrics& m, uint32_t cp) {
     return it == m.Glyphs.end() ? nullptr : &it->second;
 }
 
-} // namespace
+}  // namespace
 
 float TextWidth(HxFont font, float scale, float spacing, const char* text) {
     const FontMetrics* m = Metrics(font);
@@ -102,7 +104,7 @@ float LineHeight(HxFont font, float scale) {
     return m ? m->LineHeight * scale : 0;
 }
 
-} // namespace hx
+}  // namespace hx
 
 using namespace hx;
 
@@ -123,8 +125,7 @@ HxFont font_LoadFromMemory(MemoryStream* stream) {
     metrics->Baseline = U16(data + 6);
     uint32_t pages = U16(data + 8);
     uint32_t glyphs = U16(data + 10);
-    if (pages < 1 || pages > kMaxPages)
-        bad("page count " + std::to_string(pages) + " is outside 1..16");
+    if (pages < 1 || pages > kMaxPages) bad("page count " + std::to_string(pages) + " is outside 1..16");
     if (glyphs == 0) bad("the font has no glyphs");
     if (size < kHeaderSize + size_t(glyphs) * kGlyphSize)
         bad("file ends inside the glyph table (" + std::to_string(glyphs) + " glyphs declared)");
@@ -144,8 +145,8 @@ HxFont font_LoadFromMemory(MemoryStream* stream) {
         g.Dy = int8_t(r[13]);
         g.Advance = r[14];
         if (g.Page >= pages)
-            bad("glyph " + std::to_string(codes[i]) + " refers to page " + std::to_string(g.Page) +
-                " of " + std::to_string(pages));
+            bad("glyph " + std::to_string(codes[i]) + " refers to page " + std::to_string(g.Page) + " of " +
+                std::to_string(pages));
         metrics->Glyphs[codes[i]] = g;
     }
 
@@ -159,8 +160,8 @@ HxFont font_LoadFromMemory(MemoryStream* stream) {
         uint32_t length = U32(data + offset);
         offset += 4;
         if (size - offset < length)
-            bad("page " + std::to_string(p + 1) + " claims " + std::to_string(length) +
-                " bytes but only " + std::to_string(size - offset) + " remain");
+            bad("page " + std::to_string(p + 1) + " claims " + std::to_string(length) + " bytes but only " +
+                std::to_string(size - offset) + " remain");
         Texture t;
         std::string reason;
         if (!DecodePng(data + offset, length, 0, false, t, reason))
@@ -169,8 +170,7 @@ HxFont font_LoadFromMemory(MemoryStream* stream) {
         for (uint32_t i = 0; i < glyphs; ++i) {
             const Glyph& g = table[i];
             if (g.Page == p && (g.X + g.W > t.Width || g.Y + g.H > t.Height))
-                bad("glyph " + std::to_string(codes[i]) + " lies outside page " +
-                    std::to_string(p + 1));
+                bad("glyph " + std::to_string(codes[i]) + " lies outside page " + std::to_string(p + 1));
         }
         record->Pages[p] = AddTexture(std::move(t));
         offset += length;
@@ -178,8 +178,8 @@ HxFont font_LoadFromMemory(MemoryStream* stream) {
     return record;
 }
 
-void text_DrawEx(HxFont font, float x, float y, float scale, float spacing, const char* text,
-                 uint8_t alpha, uint32_t colour, uint32_t flags) {
+void text_DrawEx(HxFont font, float x, float y, float scale, float spacing, const char* text, uint8_t alpha,
+                 uint32_t colour, uint32_t flags) {
     const FontMetrics* m = Metrics(font);
     if (!m || !text || !font->Pages) return;
     if (flags & HX_TEXT_ALIGN_CENTER) x -= TextWidth(font, scale, spacing, text) / 2;
@@ -201,4 +201,4 @@ void text_DrawEx(HxFont font, float x, float y, float scale, float spacing, cons
     }
 }
 
-} // extern "C"
+}  // extern "C"

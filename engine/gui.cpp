@@ -34,16 +34,18 @@ struct Widget {
 };
 
 std::vector<Widget> Widgets;
-HxWidget PressedWidget = 0; // widget under the pointer when the left button went down
+HxWidget PressedWidget = 0;  // widget under the pointer when the left button went down
 std::vector<HxWidget> PendingClicks;
 
 constexpr float kCaptionGap = 4;
 constexpr uint32_t kDimColour = 0x808080;
 
-Widget* Find(HxWidget id) { return id && id <= Widgets.size() ? &Widgets[id - 1] : nullptr; }
+Widget* Find(HxWidget id) {
+    return id && id <= Widgets.size() ? &Widgets[id - 1] : nullptr;
+}
 
 bool Contains(const Widget& w, int px, int py) {
-    float x = float(px) + 0.5f, y = float(py) + 0.5f; // pixel centre
+    float x = float(px) + 0.5f, y = float(py) + 0.5f;  // pixel centre
     float right = w.X + w.W;
     if (w.Type == Kind::CheckBox && w.Font && !w.Caption.empty())
         right = std::max(right, w.X + w.W + kCaptionGap + TextWidth(w.Font, 1, 0, w.Caption.c_str()));
@@ -61,9 +63,11 @@ HxWidget Add(Widget w) {
     return HxWidget(Widgets.size());
 }
 
-} // namespace
+}  // namespace
 
-void GuiMouseDown(int x, int y) { PressedWidget = TopmostAt(x, y); }
+void GuiMouseDown(int x, int y) {
+    PressedWidget = TopmostAt(x, y);
+}
 
 void GuiMouseUp(int x, int y) {
     if (PressedWidget && TopmostAt(x, y) == PressedWidget) PendingClicks.push_back(PressedWidget);
@@ -75,25 +79,23 @@ void GuiReset() {
     PendingClicks.clear();
 }
 
-} // namespace hx
+}  // namespace hx
 
 using namespace hx;
 
 extern "C" {
 
-HxWidget gui_AddImage(HxTexture texture, float x, float y, float w, float h, uint8_t alpha,
-                      uint8_t visible, uint8_t enabled, HxWidgetCallback callback) {
-    return Add(Widget{Kind::Image, texture, x, y, w, h, alpha, visible != 0, enabled != 0, false,
-                      nullptr, "", 0, 0, callback});
+HxWidget gui_AddImage(HxTexture texture, float x, float y, float w, float h, uint8_t alpha, uint8_t visible,
+                      uint8_t enabled, HxWidgetCallback callback) {
+    return Add(Widget{Kind::Image, texture, x, y, w, h, alpha, visible != 0, enabled != 0, false, nullptr, "",
+                      0, 0, callback});
 }
 
 HxWidget gui_AddCheckBox(HxTexture texture, float x, float y, float w, float h, uint8_t alpha,
-                         uint8_t visible, uint8_t enabled, uint8_t checked, HxFont font,
-                         const char* caption, uint32_t caption_colour, uint8_t caption_alpha,
-                         HxWidgetCallback callback) {
-    return Add(Widget{Kind::CheckBox, texture, x, y, w, h, alpha, visible != 0, enabled != 0,
-                      checked != 0, font, caption ? caption : "", caption_colour, caption_alpha,
-                      callback});
+                         uint8_t visible, uint8_t enabled, uint8_t checked, HxFont font, const char* caption,
+                         uint32_t caption_colour, uint8_t caption_alpha, HxWidgetCallback callback) {
+    return Add(Widget{Kind::CheckBox, texture, x, y, w, h, alpha, visible != 0, enabled != 0, checked != 0,
+                      font, caption ? caption : "", caption_colour, caption_alpha, callback});
 }
 
 void gui_SetTexture(uint32_t, HxWidget widget, HxTexture texture) {
@@ -128,7 +130,7 @@ void gui_Calc(void) {
 void gui_Draw(void) {
     int mx = MouseX(), my = MouseY();
     for (size_t i = 0; i < Widgets.size(); ++i) {
-        const Widget w = Widgets[i]; // a copy: nothing below may add widgets, but stay safe
+        const Widget w = Widgets[i];  // a copy: nothing below may add widgets, but stay safe
         if (!w.Visible) continue;
         HxWidget id = HxWidget(i + 1);
         Texture* t = GetTexture(w.Texture);
@@ -145,22 +147,21 @@ void gui_Draw(void) {
                 frame = 2;
             if (frame > frames) frame = 1;
             uint32_t colour = (!w.Enabled && frames == 1) ? kDimColour : 0xFFFFFF;
-            DrawTexturePart(*t, FrameRect(*t, frame), w.X, w.Y, w.W, w.H, 0, w.Alpha, true, false,
-                            colour);
+            DrawTexturePart(*t, FrameRect(*t, frame), w.X, w.Y, w.W, w.H, 0, w.Alpha, true, false, colour);
         } else {
             uint32_t colour = w.Enabled ? 0xFFFFFF : kDimColour;
             if (t) {
                 int frame = (w.Checked && FrameCount(*t) >= 2) ? 2 : 1;
-                DrawTexturePart(*t, FrameRect(*t, frame), w.X, w.Y, w.W, w.H, 0, w.Alpha, true,
-                                false, colour);
+                DrawTexturePart(*t, FrameRect(*t, frame), w.X, w.Y, w.W, w.H, 0, w.Alpha, true, false,
+                                colour);
             }
             if (w.Font && !w.Caption.empty()) {
                 float ty = w.Y + (w.H - LineHeight(w.Font, 1)) / 2;
-                text_DrawEx(w.Font, w.X + w.W + kCaptionGap, ty, 1, 0, w.Caption.c_str(),
-                            w.CaptionAlpha, w.CaptionColour, 0);
+                text_DrawEx(w.Font, w.X + w.W + kCaptionGap, ty, 1, 0, w.Caption.c_str(), w.CaptionAlpha,
+                            w.CaptionColour, 0);
             }
         }
     }
 }
 
-} // extern "C"
+}  // extern "C"

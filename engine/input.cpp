@@ -9,9 +9,9 @@
 //
 // A press stays latched until key_ClearState / mouse_ClearState, so a press
 // that begins and ends between two game ticks is still seen by the next tick.
-#include "internal.h"
-
 #include <array>
+
+#include "internal.h"
 
 namespace hx {
 namespace {
@@ -22,145 +22,158 @@ std::array<bool, 3> ButtonHeld{};
 std::array<bool, 3> ButtonPressed{};
 int PointerX = -1, PointerY = -1;
 
+// Keys outside the runs 1..0 and F1..F10, with their PC scan codes.
+struct KeyCode {
+    SDL_Scancode Sdl;
+    int Pc;
+};
+constexpr KeyCode kKeyCodes[] = {
+    {SDL_SCANCODE_ESCAPE, 1},
+    {SDL_SCANCODE_MINUS, 12},
+    {SDL_SCANCODE_EQUALS, 13},
+    {SDL_SCANCODE_BACKSPACE, 14},
+    {SDL_SCANCODE_TAB, 15},
+    {SDL_SCANCODE_Q, 16},
+    {SDL_SCANCODE_W, 17},
+    {SDL_SCANCODE_E, 18},
+    {SDL_SCANCODE_R, 19},
+    {SDL_SCANCODE_T, 20},
+    {SDL_SCANCODE_Y, 21},
+    {SDL_SCANCODE_U, 22},
+    {SDL_SCANCODE_I, 23},
+    {SDL_SCANCODE_O, 24},
+    {SDL_SCANCODE_P, 25},
+    {SDL_SCANCODE_LEFTBRACKET, 26},
+    {SDL_SCANCODE_RIGHTBRACKET, 27},
+    {SDL_SCANCODE_RETURN, 28},
+    {SDL_SCANCODE_LCTRL, 29},
+    {SDL_SCANCODE_A, 30},
+    {SDL_SCANCODE_S, 31},
+    {SDL_SCANCODE_D, 32},
+    {SDL_SCANCODE_F, 33},
+    {SDL_SCANCODE_G, 34},
+    {SDL_SCANCODE_H, 35},
+    {SDL_SCANCODE_J, 36},
+    {SDL_SCANCODE_K, 37},
+    {SDL_SCANCODE_L, 38},
+    {SDL_SCANCODE_SEMICOLON, 39},
+    {SDL_SCANCODE_APOSTROPHE, 40},
+    {SDL_SCANCODE_GRAVE, 41},
+    {SDL_SCANCODE_LSHIFT, 42},
+    {SDL_SCANCODE_BACKSLASH, 43},
+    {SDL_SCANCODE_Z, 44},
+    {SDL_SCANCODE_X, 45},
+    {SDL_SCANCODE_C, 46},
+    {SDL_SCANCODE_V, 47},
+    {SDL_SCANCODE_B, 48},
+    {SDL_SCANCODE_N, 49},
+    {SDL_SCANCODE_M, 50},
+    {SDL_SCANCODE_COMMA, 51},
+    {SDL_SCANCODE_PERIOD, 52},
+    {SDL_SCANCODE_SLASH, 53},
+    {SDL_SCANCODE_RSHIFT, 54},
+    {SDL_SCANCODE_KP_MULTIPLY, 55},
+    {SDL_SCANCODE_LALT, 56},
+    {SDL_SCANCODE_SPACE, 57},
+    {SDL_SCANCODE_CAPSLOCK, 58},
+    {SDL_SCANCODE_NUMLOCKCLEAR, 69},
+    {SDL_SCANCODE_SCROLLLOCK, 70},
+    {SDL_SCANCODE_KP_7, 71},
+    {SDL_SCANCODE_KP_8, 72},
+    {SDL_SCANCODE_KP_9, 73},
+    {SDL_SCANCODE_KP_MINUS, 74},
+    {SDL_SCANCODE_KP_4, 75},
+    {SDL_SCANCODE_KP_5, 76},
+    {SDL_SCANCODE_KP_6, 77},
+    {SDL_SCANCODE_KP_PLUS, 78},
+    {SDL_SCANCODE_KP_1, 79},
+    {SDL_SCANCODE_KP_2, 80},
+    {SDL_SCANCODE_KP_3, 81},
+    {SDL_SCANCODE_KP_0, 82},
+    {SDL_SCANCODE_KP_PERIOD, 83},
+    {SDL_SCANCODE_F11, 87},
+    {SDL_SCANCODE_F12, 88},
+    {SDL_SCANCODE_KP_ENTER, 0x80 | 28},
+    {SDL_SCANCODE_RCTRL, 0x80 | 29},
+    {SDL_SCANCODE_KP_DIVIDE, 0x80 | 53},
+    {SDL_SCANCODE_RALT, 0x80 | 56},
+    {SDL_SCANCODE_HOME, 0x80 | 71},
+    {SDL_SCANCODE_UP, 0x80 | 72},
+    {SDL_SCANCODE_PAGEUP, 0x80 | 73},
+    {SDL_SCANCODE_LEFT, 0x80 | 75},
+    {SDL_SCANCODE_RIGHT, 0x80 | 77},
+    {SDL_SCANCODE_END, 0x80 | 79},
+    {SDL_SCANCODE_DOWN, 0x80 | 80},
+    {SDL_SCANCODE_PAGEDOWN, 0x80 | 81},
+    {SDL_SCANCODE_INSERT, 0x80 | 82},
+    {SDL_SCANCODE_DELETE, 0x80 | 83},
+};
+
 uint8_t PcScanCode(SDL_Scancode s) {
     if (s >= SDL_SCANCODE_1 && s <= SDL_SCANCODE_0) return uint8_t(2 + (s - SDL_SCANCODE_1));
     if (s >= SDL_SCANCODE_F1 && s <= SDL_SCANCODE_F10) return uint8_t(59 + (s - SDL_SCANCODE_F1));
-    switch (s) {
-    case SDL_SCANCODE_ESCAPE: return 1;
-    case SDL_SCANCODE_MINUS: return 12;
-    case SDL_SCANCODE_EQUALS: return 13;
-    case SDL_SCANCODE_BACKSPACE: return 14;
-    case SDL_SCANCODE_TAB: return 15;
-    case SDL_SCANCODE_Q: return 16;
-    case SDL_SCANCODE_W: return 17;
-    case SDL_SCANCODE_E: return 18;
-    case SDL_SCANCODE_R: return 19;
-    case SDL_SCANCODE_T: return 20;
-    case SDL_SCANCODE_Y: return 21;
-    case SDL_SCANCODE_U: return 22;
-    case SDL_SCANCODE_I: return 23;
-    case SDL_SCANCODE_O: return 24;
-    case SDL_SCANCODE_P: return 25;
-    case SDL_SCANCODE_LEFTBRACKET: return 26;
-    case SDL_SCANCODE_RIGHTBRACKET: return 27;
-    case SDL_SCANCODE_RETURN: return 28;
-    case SDL_SCANCODE_LCTRL: return 29;
-    case SDL_SCANCODE_A: return 30;
-    case SDL_SCANCODE_S: return 31;
-    case SDL_SCANCODE_D: return 32;
-    case SDL_SCANCODE_F: return 33;
-    case SDL_SCANCODE_G: return 34;
-    case SDL_SCANCODE_H: return 35;
-    case SDL_SCANCODE_J: return 36;
-    case SDL_SCANCODE_K: return 37;
-    case SDL_SCANCODE_L: return 38;
-    case SDL_SCANCODE_SEMICOLON: return 39;
-    case SDL_SCANCODE_APOSTROPHE: return 40;
-    case SDL_SCANCODE_GRAVE: return 41;
-    case SDL_SCANCODE_LSHIFT: return 42;
-    case SDL_SCANCODE_BACKSLASH: return 43;
-    case SDL_SCANCODE_Z: return 44;
-    case SDL_SCANCODE_X: return 45;
-    case SDL_SCANCODE_C: return 46;
-    case SDL_SCANCODE_V: return 47;
-    case SDL_SCANCODE_B: return 48;
-    case SDL_SCANCODE_N: return 49;
-    case SDL_SCANCODE_M: return 50;
-    case SDL_SCANCODE_COMMA: return 51;
-    case SDL_SCANCODE_PERIOD: return 52;
-    case SDL_SCANCODE_SLASH: return 53;
-    case SDL_SCANCODE_RSHIFT: return 54;
-    case SDL_SCANCODE_KP_MULTIPLY: return 55;
-    case SDL_SCANCODE_LALT: return 56;
-    case SDL_SCANCODE_SPACE: return 57;
-    case SDL_SCANCODE_CAPSLOCK: return 58;
-    case SDL_SCANCODE_NUMLOCKCLEAR: return 69;
-    case SDL_SCANCODE_SCROLLLOCK: return 70;
-    case SDL_SCANCODE_KP_7: return 71;
-    case SDL_SCANCODE_KP_8: return 72;
-    case SDL_SCANCODE_KP_9: return 73;
-    case SDL_SCANCODE_KP_MINUS: return 74;
-    case SDL_SCANCODE_KP_4: return 75;
-    case SDL_SCANCODE_KP_5: return 76;
-    case SDL_SCANCODE_KP_6: return 77;
-    case SDL_SCANCODE_KP_PLUS: return 78;
-    case SDL_SCANCODE_KP_1: return 79;
-    case SDL_SCANCODE_KP_2: return 80;
-    case SDL_SCANCODE_KP_3: return 81;
-    case SDL_SCANCODE_KP_0: return 82;
-    case SDL_SCANCODE_KP_PERIOD: return 83;
-    case SDL_SCANCODE_F11: return 87;
-    case SDL_SCANCODE_F12: return 88;
-    case SDL_SCANCODE_KP_ENTER: return 0x80 | 28;
-    case SDL_SCANCODE_RCTRL: return 0x80 | 29;
-    case SDL_SCANCODE_KP_DIVIDE: return 0x80 | 53;
-    case SDL_SCANCODE_RALT: return 0x80 | 56;
-    case SDL_SCANCODE_HOME: return 0x80 | 71;
-    case SDL_SCANCODE_UP: return 0x80 | 72;
-    case SDL_SCANCODE_PAGEUP: return 0x80 | 73;
-    case SDL_SCANCODE_LEFT: return 0x80 | 75;
-    case SDL_SCANCODE_RIGHT: return 0x80 | 77;
-    case SDL_SCANCODE_END: return 0x80 | 79;
-    case SDL_SCANCODE_DOWN: return 0x80 | 80;
-    case SDL_SCANCODE_PAGEDOWN: return 0x80 | 81;
-    case SDL_SCANCODE_INSERT: return 0x80 | 82;
-    case SDL_SCANCODE_DELETE: return 0x80 | 83;
-    default: return 0;
-    }
+    for (const KeyCode& k : kKeyCodes)
+        if (k.Sdl == s) return uint8_t(k.Pc);
+    return 0;
 }
 
 int ButtonIndex(uint8_t sdl_button) {
     switch (sdl_button) {
-    case SDL_BUTTON_LEFT: return 0;
-    case SDL_BUTTON_MIDDLE: return 1;
-    case SDL_BUTTON_RIGHT: return 2;
-    default: return -1;
+        case SDL_BUTTON_LEFT:
+            return 0;
+        case SDL_BUTTON_MIDDLE:
+            return 1;
+        case SDL_BUTTON_RIGHT:
+            return 2;
+        default:
+            return -1;
     }
 }
 
-} // namespace
+}  // namespace
 
 void InputHandleEvent(const SDL_Event& e) {
     switch (e.type) {
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        uint8_t code = PcScanCode(e.key.keysym.scancode);
-        if (!code) break;
-        bool down = e.type == SDL_KEYDOWN;
-        if (down && !e.key.repeat) KeyPressed[code] = true;
-        KeyHeld[code] = down;
-        break;
-    }
-    case SDL_MOUSEMOTION:
-        PointerX = e.motion.x;
-        PointerY = e.motion.y;
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-        PointerX = e.button.x;
-        PointerY = e.button.y;
-        int b = ButtonIndex(e.button.button);
-        if (b < 0) break;
-        bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        if (down) ButtonPressed[size_t(b)] = true;
-        ButtonHeld[size_t(b)] = down;
-        if (b == 0) {
-            if (down)
-                GuiMouseDown(e.button.x, e.button.y);
-            else
-                GuiMouseUp(e.button.x, e.button.y);
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            uint8_t code = PcScanCode(e.key.keysym.scancode);
+            if (!code) break;
+            bool down = e.type == SDL_KEYDOWN;
+            if (down && !e.key.repeat) KeyPressed[code] = true;
+            KeyHeld[code] = down;
+            break;
         }
-        break;
-    }
-    case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_LEAVE) PointerX = PointerY = -1;
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-            // Releases that happen elsewhere never reach us: forget what is held.
-            KeyHeld.fill(false);
-            ButtonHeld.fill(false);
+        case SDL_MOUSEMOTION:
+            PointerX = e.motion.x;
+            PointerY = e.motion.y;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            PointerX = e.button.x;
+            PointerY = e.button.y;
+            int b = ButtonIndex(e.button.button);
+            if (b < 0) break;
+            bool down = e.type == SDL_MOUSEBUTTONDOWN;
+            if (down) ButtonPressed[size_t(b)] = true;
+            ButtonHeld[size_t(b)] = down;
+            if (b == 0) {
+                if (down)
+                    GuiMouseDown(e.button.x, e.button.y);
+                else
+                    GuiMouseUp(e.button.x, e.button.y);
+            }
+            break;
         }
-        break;
-    default: break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_LEAVE) PointerX = PointerY = -1;
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                // Releases that happen elsewhere never reach us: forget what is held.
+                KeyHeld.fill(false);
+                ButtonHeld.fill(false);
+            }
+            break;
+        default:
+            break;
     }
 }
 
@@ -172,19 +185,29 @@ void InputReset() {
     PointerX = PointerY = -1;
 }
 
-int MouseX() { return PointerX; }
-int MouseY() { return PointerY; }
-bool LeftButtonHeld() { return ButtonHeld[0]; }
+int MouseX() {
+    return PointerX;
+}
+int MouseY() {
+    return PointerY;
+}
+bool LeftButtonHeld() {
+    return ButtonHeld[0];
+}
 
-} // namespace hx
+}  // namespace hx
 
 using namespace hx;
 
 extern "C" {
 
-uint8_t key_Press(uint8_t code) { return KeyPressed[code] ? 1 : 0; }
+uint8_t key_Press(uint8_t code) {
+    return KeyPressed[code] ? 1 : 0;
+}
 
-void key_ClearState(void) { KeyPressed.fill(false); }
+void key_ClearState(void) {
+    KeyPressed.fill(false);
+}
 
 // Held now, or pressed since the last mouse_ClearState.
 uint8_t mouse_Down(uint8_t button) {
@@ -192,6 +215,8 @@ uint8_t mouse_Down(uint8_t button) {
     return (ButtonHeld[button] || ButtonPressed[button]) ? 1 : 0;
 }
 
-void mouse_ClearState(void) { ButtonPressed.fill(false); }
+void mouse_ClearState(void) {
+    ButtonPressed.fill(false);
+}
 
-} // extern "C"
+}  // extern "C"

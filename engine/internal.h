@@ -4,13 +4,13 @@
 // the input, widget and drawing code. The game sees only include/halvex_api.h.
 #pragma once
 
-#include "halvex_api.h"
-
 #include <SDL.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "halvex_api.h"
 
 namespace hx {
 
@@ -18,7 +18,7 @@ namespace hx {
 struct EngineState {
     SDL_Window* Window = nullptr;
     SDL_Renderer* Renderer = nullptr;
-    SDL_Texture* Canvas = nullptr; // every frame is drawn here, then copied to the window
+    SDL_Texture* Canvas = nullptr;  // every frame is drawn here, then copied to the window
     uint32_t Width = 800, Height = 600;
     uint8_t Fullscreen = 0;
     std::string Caption = "Halvex";
@@ -36,7 +36,7 @@ extern EngineState Engine;
 // with exit code 1.
 [[noreturn]] void Fatal(const std::string& message);
 
-uint64_t NowNs(); // monotonic clock
+uint64_t NowNs();  // monotonic clock
 
 // ---- timers (window.cpp) ----
 HxTimer AddTimer(HxCallback callback, uint32_t interval_ms);
@@ -44,15 +44,15 @@ HxTimer AddTimer(HxCallback callback, uint32_t interval_ms);
 // ---- textures (texture.cpp) ----
 struct Texture {
     int Width = 0, Height = 0;
-    std::vector<uint8_t> Pixels; // RGBA8, rows top to bottom
-    int FrameWidth = 0, FrameHeight = 0; // 0 = one frame, the whole image
-    SDL_Texture* Gpu = nullptr;          // made on first use by the current renderer
+    std::vector<uint8_t> Pixels;          // RGBA8, rows top to bottom
+    int FrameWidth = 0, FrameHeight = 0;  // 0 = one frame, the whole image
+    SDL_Texture* Gpu = nullptr;           // made on first use by the current renderer
 };
-Texture* GetTexture(HxTexture id);   // null for 0 or an unknown id
-SDL_Texture* GpuTexture(Texture& t); // null without a renderer
-void ReleaseGpuTextures();           // before the renderer goes away
+Texture* GetTexture(HxTexture id);    // null for 0 or an unknown id
+SDL_Texture* GpuTexture(Texture& t);  // null without a renderer
+void ReleaseGpuTextures();            // before the renderer goes away
 int FrameCount(const Texture& t);
-SDL_Rect FrameRect(const Texture& t, int frame); // frame numbers from 1; out of range wraps
+SDL_Rect FrameRect(const Texture& t, int frame);  // frame numbers from 1; out of range wraps
 // Decodes PNG bytes (grey, palette, RGB, RGBA; 8 or 16 bit) into RGBA8 and
 // makes pixels equal to colour_key (0xRRGGBB) fully transparent. On failure
 // returns false and sets reason.
@@ -64,14 +64,13 @@ HxTexture AddTexture(Texture&& t);
 // Usable bytes of a stream: Size, but never more than the block the engine
 // allocated for Data when it knows that block.
 uint32_t StreamLimit(const MemoryStream* stream);
-std::string StreamName(const MemoryStream* stream); // the file it came from, or "" if unknown
+std::string StreamName(const MemoryStream* stream);  // the file it came from, or "" if unknown
 
 // ---- drawing (draw.cpp) ----
 // Draws a source rectangle of a texture to a destination rectangle; alpha and
 // colour modulate it. blend_alpha false draws at full strength.
-void DrawTexturePart(Texture& t, const SDL_Rect& src, float x, float y, float w, float h,
-                     float angle, uint8_t alpha, bool blend_alpha, bool flip_x,
-                     uint32_t colour = 0xFFFFFF);
+void DrawTexturePart(Texture& t, const SDL_Rect& src, float x, float y, float w, float h, float angle,
+                     uint8_t alpha, bool blend_alpha, bool flip_x, uint32_t colour = 0xFFFFFF);
 void FillRect(float x, float y, float w, float h, uint32_t colour, uint8_t alpha);
 
 // ---- fonts (font.cpp) ----
@@ -88,9 +87,9 @@ bool LeftButtonHeld();
 // ---- widgets (gui.cpp) ----
 void GuiMouseDown(int x, int y);
 void GuiMouseUp(int x, int y);
-void GuiReset(); // forget presses and pending clicks (a new run of the loop)
+void GuiReset();  // forget presses and pending clicks (a new run of the loop)
 
-} // namespace hx
+}  // namespace hx
 
 // ---- the exports (defined in the files of their concern) ----
 #define HX_API __attribute__((visibility("default")))
@@ -101,7 +100,8 @@ HX_API void engine_start(uint32_t fsaa, uint32_t stencil);
 HX_API void engine_stop(void);
 HX_API void wnd_SetCaption(const char* caption);
 HX_API void wnd_ShowCursor(uint8_t show);
-HX_API void scr_SetOptions(uint32_t width, uint32_t height, uint32_t refresh, uint8_t fullscreen, uint8_t vsync);
+HX_API void scr_SetOptions(uint32_t width, uint32_t height, uint32_t refresh, uint8_t fullscreen,
+                           uint8_t vsync);
 HX_API void scr_ReadPixels(uint8_t* dst, int32_t x, int32_t y, int32_t w, int32_t h);
 HX_API HxTimer timer_Add(HxCallback callback, uint32_t interval_ms);
 HX_API uint8_t key_Press(uint8_t code);
@@ -112,17 +112,25 @@ HX_API void mem_LoadFromFile(MemoryStream* stream, const char* file_name);
 HX_API uint32_t mem_Read(MemoryStream* stream, void* buffer, uint32_t count);
 HX_API uint32_t mem_Seek(MemoryStream* stream, int32_t offset, int32_t mode);
 HX_API void mem_Get(MemoryStream* stream, uint32_t size);
-HX_API HxTexture tex_LoadFromMemory(MemoryStream* stream, const char* extension, uint32_t colour_key, uint32_t flags);
+HX_API HxTexture tex_LoadFromMemory(MemoryStream* stream, const char* extension, uint32_t colour_key,
+                                    uint32_t flags);
 HX_API void tex_SetFrameSize(HxTexture* texture, uint16_t frame_width, uint16_t frame_height);
 HX_API HxFont font_LoadFromMemory(MemoryStream* stream);
 HX_API void batch2d_Begin(void);
 HX_API void batch2d_End(void);
-HX_API void spr_sDraw(HxTexture texture, float x, float y, float w, float h, float angle, uint8_t alpha, uint32_t flags);
-HX_API void spr_aDraw(HxTexture texture, float x, float y, float w, float h, float angle, uint16_t frame, uint8_t alpha, uint32_t flags);
+HX_API void spr_sDraw(HxTexture texture, float x, float y, float w, float h, float angle, uint8_t alpha,
+                      uint32_t flags);
+HX_API void spr_aDraw(HxTexture texture, float x, float y, float w, float h, float angle, uint16_t frame,
+                      uint8_t alpha, uint32_t flags);
 HX_API void prim_Rect(float x, float y, float w, float h, uint32_t colour, uint8_t alpha, uint32_t flags);
-HX_API void text_DrawEx(HxFont font, float x, float y, float scale, float spacing, const char* text, uint8_t alpha, uint32_t colour, uint32_t flags);
-HX_API HxWidget gui_AddImage(HxTexture texture, float x, float y, float w, float h, uint8_t alpha, uint8_t visible, uint8_t enabled, HxWidgetCallback callback);
-HX_API HxWidget gui_AddCheckBox(HxTexture texture, float x, float y, float w, float h, uint8_t alpha, uint8_t visible, uint8_t enabled, uint8_t checked, HxFont font, const char* caption, uint32_t caption_colour, uint8_t caption_alpha, HxWidgetCallback callback);
+HX_API void text_DrawEx(HxFont font, float x, float y, float scale, float spacing, const char* text,
+                        uint8_t alpha, uint32_t colour, uint32_t flags);
+HX_API HxWidget gui_AddImage(HxTexture texture, float x, float y, float w, float h, uint8_t alpha,
+                             uint8_t visible, uint8_t enabled, HxWidgetCallback callback);
+HX_API HxWidget gui_AddCheckBox(HxTexture texture, float x, float y, float w, float h, uint8_t alpha,
+                                uint8_t visible, uint8_t enabled, uint8_t checked, HxFont font,
+                                const char* caption, uint32_t caption_colour, uint8_t caption_alpha,
+                                HxWidgetCallback callback);
 HX_API void gui_SetTexture(uint32_t zero, HxWidget widget, HxTexture texture);
 HX_API void gui_SetAlpha(uint32_t zero, HxWidget widget, uint8_t alpha);
 HX_API void gui_SetVisible(uint32_t zero, HxWidget widget, uint8_t visible);

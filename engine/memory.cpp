@@ -4,8 +4,6 @@
 // The engine remembers the size of every block it hands out, so a stream
 // whose Size field claims more than its block holds is still read only
 // within the block. Blocks live for the whole run (the game never frees them).
-#include "internal.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,12 +11,14 @@
 #include <map>
 #include <mutex>
 
+#include "internal.h"
+
 namespace hx {
 namespace {
 
 struct Block {
     uint32_t Capacity;
-    std::string Name; // file it was read from, empty for mem_Get blocks
+    std::string Name;  // file it was read from, empty for mem_Get blocks
 };
 std::map<const uint8_t*, Block> Blocks;
 std::mutex BlocksLock;
@@ -32,7 +32,7 @@ uint8_t* NewBlock(uint32_t size, const std::string& name) {
     return data;
 }
 
-} // namespace
+}  // namespace
 
 uint32_t StreamLimit(const MemoryStream* stream) {
     if (!stream || !stream->Data) return 0;
@@ -49,7 +49,7 @@ std::string StreamName(const MemoryStream* stream) {
     return it == Blocks.end() ? "" : it->second.Name;
 }
 
-} // namespace hx
+}  // namespace hx
 
 using namespace hx;
 
@@ -122,4 +122,4 @@ void mem_Get(MemoryStream* stream, uint32_t size) {
     stream->Position = 0;
 }
 
-} // extern "C"
+}  // extern "C"

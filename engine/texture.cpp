@@ -11,13 +11,13 @@
 // the whole image. Frame numbers past the last wrap round (frame count + 1 is
 // frame 1 again) and frame 0 counts as frame 1, so a running animation
 // counter never draws garbage.
-#include "internal.h"
-
 #include <png.h>
+#include <strings.h>
 
 #include <cstring>
 #include <memory>
-#include <strings.h>
+
+#include "internal.h"
 
 namespace hx {
 namespace {
@@ -27,7 +27,7 @@ std::vector<std::unique_ptr<Texture>> Textures;
 // Images beyond this edge length are refused rather than allocated.
 constexpr uint32_t kMaxTextureEdge = 16384;
 
-} // namespace
+}  // namespace
 
 Texture* GetTexture(HxTexture id) {
     if (id == 0 || id > Textures.size()) return nullptr;
@@ -42,8 +42,8 @@ HxTexture AddTexture(Texture&& t) {
 SDL_Texture* GpuTexture(Texture& t) {
     if (!Engine.Renderer) return nullptr;
     if (!t.Gpu) {
-        t.Gpu = SDL_CreateTexture(Engine.Renderer, SDL_PIXELFORMAT_RGBA32,
-                                  SDL_TEXTUREACCESS_STATIC, t.Width, t.Height);
+        t.Gpu = SDL_CreateTexture(Engine.Renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, t.Width,
+                                  t.Height);
         if (!t.Gpu) return nullptr;
         SDL_UpdateTexture(t.Gpu, nullptr, t.Pixels.data(), t.Width * 4);
         SDL_SetTextureBlendMode(t.Gpu, SDL_BLENDMODE_BLEND);
@@ -61,8 +61,7 @@ void ReleaseGpuTextures() {
 }
 
 int FrameCount(const Texture& t) {
-    if (t.FrameWidth <= 0 || t.FrameHeight <= 0 || t.FrameWidth > t.Width ||
-        t.FrameHeight > t.Height)
+    if (t.FrameWidth <= 0 || t.FrameHeight <= 0 || t.FrameWidth > t.Width || t.FrameHeight > t.Height)
         return 1;
     return (t.Width / t.FrameWidth) * (t.Height / t.FrameHeight);
 }
@@ -72,8 +71,8 @@ SDL_Rect FrameRect(const Texture& t, int frame) {
     if (count == 1) return SDL_Rect{0, 0, t.Width, t.Height};
     int index = frame < 1 ? 0 : (frame - 1) % count;
     int columns = t.Width / t.FrameWidth;
-    return SDL_Rect{(index % columns) * t.FrameWidth, (index / columns) * t.FrameHeight,
-                    t.FrameWidth, t.FrameHeight};
+    return SDL_Rect{(index % columns) * t.FrameWidth, (index / columns) * t.FrameHeight, t.FrameWidth,
+                    t.FrameHeight};
 }
 
 bool DecodePng(const uint8_t* data, size_t size, uint32_t colour_key, bool use_key, Texture& out,
@@ -105,8 +104,7 @@ bool DecodePng(const uint8_t* data, size_t size, uint32_t colour_key, bool use_k
         return false;
     }
     if (use_key) {
-        uint8_t kr = uint8_t(colour_key >> 16), kg = uint8_t(colour_key >> 8),
-                kb = uint8_t(colour_key);
+        uint8_t kr = uint8_t(colour_key >> 16), kg = uint8_t(colour_key >> 8), kb = uint8_t(colour_key);
         for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
             if (pixels[i] == kr && pixels[i + 1] == kg && pixels[i + 2] == kb) {
                 pixels[i] = pixels[i + 1] = pixels[i + 2] = pixels[i + 3] = 0;
@@ -121,7 +119,7 @@ bool DecodePng(const uint8_t* data, size_t size, uint32_t colour_key, bool use_k
     return true;
 }
 
-} // namespace hx
+}  // namespace hx
 
 using namespace hx;
 
@@ -130,8 +128,7 @@ extern "C" {
 // The flags (the game passes 0x432) are accepted and not used: every texture
 // is clamped, sampled nearest and keeps its own alpha. A colour key with any
 // bit above 0xFFFFFF set means "no colour key".
-HxTexture tex_LoadFromMemory(MemoryStream* stream, const char* extension, uint32_t colour_key,
-                             uint32_t) {
+HxTexture tex_LoadFromMemory(MemoryStream* stream, const char* extension, uint32_t colour_key, uint32_t) {
     if (!stream || !stream->Data) Fatal("tex_LoadFromMemory: no image data given");
     uint32_t limit = StreamLimit(stream);
     std::string name = StreamName(stream);
@@ -155,4 +152,4 @@ void tex_SetFrameSize(HxTexture* texture, uint16_t frame_width, uint16_t frame_h
     t->FrameHeight = frame_height;
 }
 
-} // extern "C"
+}  // extern "C"

@@ -10,14 +10,14 @@
 // handle pending events, run the due timers (each at most once per pass),
 // then, when a frame is due, clear the canvas, call the draw callback and
 // present. The loop sleeps in between and never spins.
-#include "internal.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <thread>
+
+#include "internal.h"
 
 namespace hx {
 
@@ -46,7 +46,7 @@ uint64_t RunDueTimers(uint64_t now) {
     for (size_t i = 0; i < Timers.size() && !Engine.StopRequested; ++i) {
         HxTimerRecord* t = Timers[i].get();
         if (!t->Active || !t->OnTimer) {
-            t->NextDueNs = 0; // re-activation starts a fresh interval
+            t->NextDueNs = 0;  // re-activation starts a fresh interval
             continue;
         }
         if (t->NextDueNs == 0) t->NextDueNs = now + IntervalNs(*t);
@@ -88,19 +88,17 @@ void OpenWindow() {
               " (a display is needed: run from a desktop session, or under xvfb-run)");
     uint32_t flags = SDL_WINDOW_SHOWN;
     if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
-    Engine.Window = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED,
-                                     SDL_WINDOWPOS_CENTERED, int(Engine.Width), int(Engine.Height),
-                                     flags);
+    Engine.Window = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                     int(Engine.Width), int(Engine.Height), flags);
     if (!Engine.Window) Fatal(std::string("cannot open a window: ") + SDL_GetError());
-    Engine.Renderer = SDL_CreateRenderer(Engine.Window, -1,
-                                         SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+    Engine.Renderer =
+        SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
     if (!Engine.Renderer)
-        Engine.Renderer = SDL_CreateRenderer(Engine.Window, -1,
-                                             SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+        Engine.Renderer =
+            SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
     if (!Engine.Renderer) Fatal(std::string("cannot create a renderer: ") + SDL_GetError());
-    Engine.Canvas = SDL_CreateTexture(Engine.Renderer, SDL_PIXELFORMAT_RGBA32,
-                                      SDL_TEXTUREACCESS_TARGET, int(Engine.Width),
-                                      int(Engine.Height));
+    Engine.Canvas = SDL_CreateTexture(Engine.Renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_TARGET,
+                                      int(Engine.Width), int(Engine.Height));
     if (!Engine.Canvas) Fatal(std::string("cannot create the frame canvas: ") + SDL_GetError());
     SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
     SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
@@ -126,7 +124,7 @@ void SleepUntil(uint64_t deadline) {
     std::this_thread::sleep_for(std::chrono::nanoseconds(deadline - now));
 }
 
-} // namespace
+}  // namespace
 
 uint64_t NowNs() {
     return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -146,12 +144,12 @@ HxTimer AddTimer(HxCallback callback, uint32_t interval_ms) {
     t->Active = 1;
     t->Interval = interval_ms;
     t->OnTimer = callback;
-    t->NextDueNs = 0; // starts counting when the loop first sees it
+    t->NextDueNs = 0;  // starts counting when the loop first sees it
     Timers.push_back(std::move(t));
     return Timers.back().get();
 }
 
-} // namespace hx
+}  // namespace hx
 
 using namespace hx;
 
@@ -165,11 +163,13 @@ void engine_device(uint32_t event, HxCallback callback) {
 }
 
 // Options are bits the engine keeps; none of them changes what it does.
-void engine_disable(uint32_t what) { Engine.DisabledOptions |= what; }
+void engine_disable(uint32_t what) {
+    Engine.DisabledOptions |= what;
+}
 
 // fsaa and stencil are accepted and ignored: a 2D renderer needs neither.
 void engine_start(uint32_t, uint32_t) {
-    if (Engine.Running) return; // already inside the loop
+    if (Engine.Running) return;  // already inside the loop
     Engine.Running = true;
     Engine.StopRequested = false;
     OpenWindow();
@@ -183,8 +183,7 @@ void engine_start(uint32_t, uint32_t) {
     while (!Engine.StopRequested) {
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
-            if (e.type == SDL_QUIT ||
-                (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
+            if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
                 Engine.StopRequested = true;
             InputHandleEvent(e);
         }
@@ -209,7 +208,9 @@ void engine_start(uint32_t, uint32_t) {
     Engine.StopRequested = false;
 }
 
-void engine_stop(void) { Engine.StopRequested = true; }
+void engine_stop(void) {
+    Engine.StopRequested = true;
+}
 
 void wnd_SetCaption(const char* caption) {
     Engine.Caption = caption ? caption : "";
@@ -255,4 +256,4 @@ HxTimer timer_Add(HxCallback callback, uint32_t interval_ms) {
     return AddTimer(callback, interval_ms);
 }
 
-} // extern "C"
+}  // extern "C"

@@ -5,9 +5,9 @@
 // Escape is pressed, which ends it. Exit code 0 when it saw a click and then
 // Escape, 1 when Escape came without a click, 2 when nothing ended it within
 // 20 seconds.
-#include "support.h"
-
 #include <cstdio>
+
+#include "support.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ void OnTick() {
     hx.mouse_ClearState();
 }
 
-} // namespace
+}  // namespace
 
 int main() {
     const Halvex& hx = Engine();

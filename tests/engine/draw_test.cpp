@@ -1,14 +1,14 @@
 // draw_test.cpp - what ends up on the screen: sprites, colour key, PNG colour
 // types, frames, mirroring, alpha, rectangles and text, read back with
 // scr_ReadPixels in a real window.
-#include "support.h"
-
 #include <gtest/gtest.h>
+
+#include "support.h"
 
 namespace {
 
 constexpr uint32_t R = 0xFF0000FF, G = 0x00FF00FF, B = 0x0000FFFF, W = 0xFFFFFFFF,
-                   K = 0xFF00FFFF; // K: the colour key
+                   K = 0xFF00FFFF;  // K: the colour key
 
 // Draws with draw() on the first frame, then checks with check() in the same
 // frame (what has been drawn so far).
@@ -24,17 +24,20 @@ void OneFrame(const std::function<void()>& load, const std::function<void()>& dr
 
 TEST(Sprite, StretchesToTheGivenBox) {
     HxTexture t = 0;
-    OneFrame([&] { t = LoadTexture(2, 2, {R, G, B, W}); },
-             [&] {
-                 Engine().spr_sDraw(t, 10, 20, 40, 20, 0, 255, HX_FX_BLEND);
-                 EXPECT_PRED2(Near, ReadPixel(10, 20), 0xFF0000u);
-                 EXPECT_PRED2(Near, ReadPixel(29, 29), 0xFF0000u);
-                 EXPECT_PRED2(Near, ReadPixel(30, 20), 0x00FF00u);
-                 EXPECT_PRED2(Near, ReadPixel(10, 30), 0x0000FFu);
-                 EXPECT_PRED2(Near, ReadPixel(49, 39), 0xFFFFFFu);
-                 EXPECT_PRED2(Near, ReadPixel(50, 39), 0x000000u) << "drawn past its box";
-                 EXPECT_PRED2(Near, ReadPixel(9, 20), 0x000000u) << "drawn before its box";
-             });
+    OneFrame(
+        [&] {
+            t = LoadTexture(2, 2, {R, G, B, W});
+        },
+        [&] {
+            Engine().spr_sDraw(t, 10, 20, 40, 20, 0, 255, HX_FX_BLEND);
+            EXPECT_PRED2(Near, ReadPixel(10, 20), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(29, 29), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(30, 20), 0x00FF00u);
+            EXPECT_PRED2(Near, ReadPixel(10, 30), 0x0000FFu);
+            EXPECT_PRED2(Near, ReadPixel(49, 39), 0xFFFFFFu);
+            EXPECT_PRED2(Near, ReadPixel(50, 39), 0x000000u) << "drawn past its box";
+            EXPECT_PRED2(Near, ReadPixel(9, 20), 0x000000u) << "drawn before its box";
+        });
 }
 
 TEST(Sprite, EveryPngColourTypeDecodes) {
@@ -82,15 +85,18 @@ TEST(Sprite, ColourKeyBecomesTransparent) {
 
 TEST(Sprite, MirrorFlagFlipsHorizontally) {
     HxTexture t = 0;
-    OneFrame([&] { t = LoadTexture(2, 1, {R, B}); },
-             [&] {
-                 Engine().spr_sDraw(t, 0, 0, 20, 10, 0, 255, HX_FX_FLIPX);
-                 Engine().spr_sDraw(t, 0, 10, 20, 10, 0, 255, HX_FX_BLEND);
-                 EXPECT_PRED2(Near, ReadPixel(2, 5), 0x0000FFu);
-                 EXPECT_PRED2(Near, ReadPixel(17, 5), 0xFF0000u);
-                 EXPECT_PRED2(Near, ReadPixel(2, 15), 0xFF0000u);
-                 EXPECT_PRED2(Near, ReadPixel(17, 15), 0x0000FFu);
-             });
+    OneFrame(
+        [&] {
+            t = LoadTexture(2, 1, {R, B});
+        },
+        [&] {
+            Engine().spr_sDraw(t, 0, 0, 20, 10, 0, 255, HX_FX_FLIPX);
+            Engine().spr_sDraw(t, 0, 10, 20, 10, 0, 255, HX_FX_BLEND);
+            EXPECT_PRED2(Near, ReadPixel(2, 5), 0x0000FFu);
+            EXPECT_PRED2(Near, ReadPixel(17, 5), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(2, 15), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(17, 15), 0x0000FFu);
+        });
 }
 
 TEST(Sprite, AlphaBlendsOnlyWithTheBlendFlag) {
@@ -133,12 +139,15 @@ TEST(Sprite, FramesLeftToRightThenTopToBottom) {
 
 TEST(Sprite, TextureWithoutFrameSizeIsOneFrame) {
     HxTexture t = 0;
-    OneFrame([&] { t = LoadTexture(2, 1, {R, G}); },
-             [&] {
-                 Engine().spr_aDraw(t, 0, 0, 20, 10, 0, 3, 255, HX_FX_BLEND);
-                 EXPECT_PRED2(Near, ReadPixel(5, 5), 0xFF0000u);
-                 EXPECT_PRED2(Near, ReadPixel(15, 5), 0x00FF00u);
-             });
+    OneFrame(
+        [&] {
+            t = LoadTexture(2, 1, {R, G});
+        },
+        [&] {
+            Engine().spr_aDraw(t, 0, 0, 20, 10, 0, 3, 255, HX_FX_BLEND);
+            EXPECT_PRED2(Near, ReadPixel(5, 5), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(15, 5), 0x00FF00u);
+        });
 }
 
 TEST(Sprite, UnknownTextureDrawsNothing) {
@@ -160,8 +169,8 @@ TEST(Rect, FilledAndOutline) {
         EXPECT_PRED2(Near, ReadPixel(30, 15), 0x000000u);
         EXPECT_PRED2(Near, ReadPixel(20, 20), 0x000000u);
         // Outline: the first and last rows and columns, nothing inside.
-        for (auto [x, y] : {std::pair{50, 10}, {69, 10}, {50, 19}, {69, 19}, {60, 10}, {60, 19},
-                            {50, 15}, {69, 15}})
+        for (auto [x, y] :
+             {std::pair{50, 10}, {69, 10}, {50, 19}, {69, 19}, {60, 10}, {60, 19}, {50, 15}, {69, 15}})
             EXPECT_PRED2(Near, ReadPixel(x, y), 0x00FF00u) << x << "," << y;
         for (auto [x, y] : {std::pair{51, 11}, {60, 15}, {68, 18}, {70, 15}, {60, 20}, {49, 15}})
             EXPECT_PRED2(Near, ReadPixel(x, y), 0x000000u) << x << "," << y;
@@ -293,11 +302,11 @@ TEST(ReadPixels, OutsideTheWindowReadsZero) {
         uint8_t px[4 * 4 * 4];
         std::fill(std::begin(px), std::end(px), uint8_t(0x55));
         Engine().scr_ReadPixels(px, 318, 238, 4, 4);
-        EXPECT_EQ(px[0], 255);  // (318, 238) inside
-        EXPECT_EQ(px[3], 255);  // its alpha
-        EXPECT_EQ(px[8], 0);    // (320, 238) outside
-        EXPECT_EQ(px[4 * 4 * 2], 0); // (318, 240) outside
+        EXPECT_EQ(px[0], 255);        // (318, 238) inside
+        EXPECT_EQ(px[3], 255);        // its alpha
+        EXPECT_EQ(px[8], 0);          // (320, 238) outside
+        EXPECT_EQ(px[4 * 4 * 2], 0);  // (318, 240) outside
     });
 }
 
-} // namespace
+}  // namespace

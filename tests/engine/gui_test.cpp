@@ -2,19 +2,19 @@
 // gui_Calc, hidden and disabled widgets, check box ticks, and what gui_Draw
 // shows for each state. Mouse input is posted into the engine's event queue
 // as the window system would deliver it.
-#include "support.h"
-
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "support.h"
 
 namespace {
 
 struct Click {
     HxWidget widget;
     uint32_t event;
-    Rgba boxColour; // the check box as drawn from inside the callback
+    Rgba boxColour;  // the check box as drawn from inside the callback
 };
 std::vector<Click> Clicks;
 int BoxX = -1, BoxY = -1;
@@ -29,7 +29,7 @@ void OnWidget(HxWidget w, uint32_t event) {
 }
 
 class Widgets : public ::testing::Test {
-  protected:
+   protected:
     void SetUp() override {
         Clicks.clear();
         BoxX = BoxY = -1;
@@ -57,8 +57,7 @@ class Widgets : public ::testing::Test {
             if (frame == 1) {
                 for (size_t i = 0; i + 1 < down_up.size(); i += 2) {
                     PushMouseButton(SDL_BUTTON_LEFT, true, down_up[i].first, down_up[i].second);
-                    PushMouseButton(SDL_BUTTON_LEFT, false, down_up[i + 1].first,
-                                    down_up[i + 1].second);
+                    PushMouseButton(SDL_BUTTON_LEFT, false, down_up[i + 1].first, down_up[i + 1].second);
                 }
                 return true;
             }
@@ -72,10 +71,9 @@ class Widgets : public ::testing::Test {
 
 TEST_F(Widgets, AClickIsDeliveredOnceAsEvent3) {
     HxWidget button = 0;
-    ClickAndCalc({{60, 60}, {65, 62}}, [&] { button = Image(FourFrames(), 50, 50, 40, 40); },
-                 [&] {
-                     EXPECT_TRUE(Clicks.empty()) << "delivered before gui_Calc";
-                 });
+    ClickAndCalc(
+        {{60, 60}, {65, 62}}, [&] { button = Image(FourFrames(), 50, 50, 40, 40); },
+        [&] { EXPECT_TRUE(Clicks.empty()) << "delivered before gui_Calc"; });
     ASSERT_EQ(Clicks.size(), 1u);
     EXPECT_EQ(Clicks[0].widget, button);
     EXPECT_EQ(Clicks[0].event, uint32_t(HX_WIDGET_CLICK));
@@ -93,14 +91,15 @@ TEST_F(Widgets, PressAndReleaseMustBeOverTheSameWidget) {
 
 TEST_F(Widgets, HiddenAndDisabledWidgetsSendNothing) {
     HxWidget late = 0;
-    ClickAndCalc({{10, 10}, {10, 10}, {60, 10}, {60, 10}, {110, 10}, {110, 10}},
-                 [&] {
-                     Image(FourFrames(), 0, 0, 40, 40, false, true);
-                     Image(FourFrames(), 50, 0, 40, 40, true, false);
-                     late = Image(FourFrames(), 100, 0, 40, 40);
-                 },
-                 // Disabled after the click but before gui_Calc: still nothing.
-                 [&] { Engine().gui_SetEnable(0, late, 0); });
+    ClickAndCalc(
+        {{10, 10}, {10, 10}, {60, 10}, {60, 10}, {110, 10}, {110, 10}},
+        [&] {
+            Image(FourFrames(), 0, 0, 40, 40, false, true);
+            Image(FourFrames(), 50, 0, 40, 40, true, false);
+            late = Image(FourFrames(), 100, 0, 40, 40);
+        },
+        // Disabled after the click but before gui_Calc: still nothing.
+        [&] { Engine().gui_SetEnable(0, late, 0); });
     EXPECT_TRUE(Clicks.empty());
 }
 
@@ -143,8 +142,7 @@ TEST_F(Widgets, CheckBoxTogglesBeforeItsCallback) {
         [&] {
             HxTexture t = LoadTexture(24, 12, px);
             Engine().tex_SetFrameSize(&t, 12, 12);
-            box = Engine().gui_AddCheckBox(t, 20, 20, 12, 12, 255, 1, 1, 0, nullptr, "", 0, 255,
-                                           OnWidget);
+            box = Engine().gui_AddCheckBox(t, 20, 20, 12, 12, 255, 1, 1, 0, nullptr, "", 0, 255, OnWidget);
             made.push_back(box);
         },
         [&](int frame) {
@@ -206,7 +204,7 @@ TEST_F(Widgets, DrawOrderVisibilityAlphaAndTexture) {
             HxTexture red = LoadTexture(1, 1, {0xFF0000FF});
             HxTexture blue = LoadTexture(1, 1, {0x0000FFFF});
             Image(red, 0, 0, 30, 30);
-            Image(blue, 10, 10, 30, 30); // created later: drawn on top
+            Image(blue, 10, 10, 30, 30);  // created later: drawn on top
             HxWidget hidden = Image(blue, 50, 0, 20, 20);
             Engine().gui_SetVisible(0, hidden, 0);
             HxWidget faint = Image(red, 80, 0, 20, 20);
@@ -237,8 +235,8 @@ TEST_F(Widgets, CheckBoxCaptionRightOfTheBoxInItsColour) {
             HxFont font = Engine().font_LoadFromMemory(&s);
             HxTexture t = LoadTexture(2, 1, {0xFF0000FF, 0x00FF00FF});
             Engine().tex_SetFrameSize(&t, 1, 1);
-            made.push_back(Engine().gui_AddCheckBox(t, 20, 20, 12, 12, 255, 1, 1, 1, font, "A",
-                                                    0x00FFFF, 255, OnWidget));
+            made.push_back(Engine().gui_AddCheckBox(t, 20, 20, 12, 12, 255, 1, 1, 1, font, "A", 0x00FFFF, 255,
+                                                    OnWidget));
         },
         [&](int) {
             Engine().gui_Draw();
@@ -254,4 +252,4 @@ TEST_F(Widgets, CheckBoxCaptionRightOfTheBoxInItsColour) {
     EXPECT_PRED2(Near, left, 0x000000u);
 }
 
-} // namespace
+}  // namespace

@@ -1,15 +1,16 @@
 // loop_test.cpp - the main loop, timers and input latching in a real window.
 // Timer cadence is checked against the monotonic clock over a few seconds.
-#include "support.h"
-
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <sys/resource.h>
 #include <thread>
 #include <vector>
+
+#include "support.h"
 
 namespace {
 
@@ -22,7 +23,9 @@ double Seconds(Clock::time_point a, Clock::time_point b) {
 // ---- the loop ----
 
 std::vector<std::string> Order;
-void RecordLoad() { Order.push_back("load"); }
+void RecordLoad() {
+    Order.push_back("load");
+}
 void RecordDraw() {
     Order.push_back("draw");
     if (Order.size() >= 4) Engine().engine_stop();
@@ -84,15 +87,18 @@ TEST(Loop, StartsAgainAfterItEnded) {
 
 TEST(Loop, ClosingTheWindowEndsTheLoop) {
     int frames = 0;
-    ASSERT_TRUE(RunWindow(nullptr, [&](int frame) {
-        frames = frame;
-        if (frame == 3) {
-            SDL_Event e{};
-            e.type = SDL_QUIT;
-            SDL_PushEvent(&e);
-        }
-        return true;
-    }, 320, 240, 5000));
+    ASSERT_TRUE(RunWindow(
+        nullptr,
+        [&](int frame) {
+            frames = frame;
+            if (frame == 3) {
+                SDL_Event e{};
+                e.type = SDL_QUIT;
+                SDL_PushEvent(&e);
+            }
+            return true;
+        },
+        320, 240, 5000));
     EXPECT_GE(frames, 3);
     EXPECT_LE(frames, 4);
 }
@@ -113,8 +119,7 @@ TEST(Loop, FramesArePacedAndTheLoopSleeps) {
                  1e-6 * double(after.ru_utime.tv_usec - before.ru_utime.tv_usec) +
                  1e-6 * double(after.ru_stime.tv_usec - before.ru_stime.tv_usec);
     double fps = frames / wall;
-    std::printf("idle 320x240 window: %.1f frames/s, CPU %.0f%% of one core\n", fps,
-                100 * cpu / wall);
+    std::printf("idle 320x240 window: %.1f frames/s, CPU %.0f%% of one core\n", fps, 100 * cpu / wall);
     EXPECT_LE(fps, 62.0) << "frames are not capped";
     EXPECT_GE(fps, 20.0) << "frames far too slow";
     EXPECT_LT(cpu / wall, 0.7) << "the loop appears to spin";
@@ -168,7 +173,7 @@ TEST(Timer, AChangedIntervalTakesEffect) {
         [&](int) {
             double t = Seconds(start, Clock::now());
             if (t >= 1.0 && timer->Interval == 50) {
-                timer->Interval = 10; // the game writes the record directly
+                timer->Interval = 10;  // the game writes the record directly
                 changed = Clock::now();
                 countAtChange = TickCount;
             }
@@ -180,12 +185,13 @@ TEST(Timer, AChangedIntervalTakesEffect) {
     ASSERT_GT(countAtChange, 10);
     ASSERT_GT(int(TickTimes.size()) - countAtChange, 50);
     double before = (countAtChange - 1) / Seconds(TickTimes[0], TickTimes[size_t(countAtChange - 1)]);
-    size_t first = size_t(countAtChange) + 1; // the second call after the change
+    size_t first = size_t(countAtChange) + 1;  // the second call after the change
     double after = double(TickTimes.size() - 1 - first) / Seconds(TickTimes[first], TickTimes.back());
     double firstWait = Seconds(changed, TickTimes[size_t(countAtChange)]);
-    std::printf("interval 50 ms: %.2f calls/s; after writing 10 ms: %.2f calls/s "
-                "(the wait under way ended %.1f ms later)\n",
-                before, after, firstWait * 1000);
+    std::printf(
+        "interval 50 ms: %.2f calls/s; after writing 10 ms: %.2f calls/s "
+        "(the wait under way ended %.1f ms later)\n",
+        before, after, firstWait * 1000);
     EXPECT_NEAR(before, 20.0, 20.0 * 0.02);
     EXPECT_NEAR(after, 100.0, 100.0 * 0.02);
     EXPECT_LE(firstWait, 0.052);
@@ -217,7 +223,7 @@ TEST(Timer, IntervalZeroCountsAsOneMillisecond) {
 
 int StallCalls = 0;
 Clock::time_point StallEnded;
-std::vector<double> AfterStall; // seconds after the stall ended
+std::vector<double> AfterStall;  // seconds after the stall ended
 void StallingTick() {
     ++StallCalls;
     if (StallCalls == 10) {
@@ -252,7 +258,9 @@ TEST(Timer, CatchesUpOnlyAFewTicksAfterAStall) {
     EXPECT_NEAR(span, 5 * 0.020, 0.012);
 }
 
-void StopFromTimer() { Engine().engine_stop(); }
+void StopFromTimer() {
+    Engine().engine_stop();
+}
 
 TEST(Timer, EngineStopWorksFromATimer) {
     HxTimer timer = nullptr;
@@ -288,26 +296,51 @@ TEST(Input, KeyPressIsLatchedUntilCleared) {
     std::vector<int> seen;
     ASSERT_TRUE(RunWindow(nullptr, [&](int frame) {
         switch (frame) {
-        case 1:
-            hx.key_ClearState();
-            // Escape pressed and released before the next frame: a short tap.
-            PushKey(SDL_SCANCODE_ESCAPE, true);
-            PushKey(SDL_SCANCODE_ESCAPE, false);
-            PushKey(SDL_SCANCODE_UP, true);
-            return true;
-        case 2:
-            seen = {hx.key_Press(1), hx.key_Press(0xC8), hx.key_Press(57)};
-            return true;
-        case 3:
-            seen.push_back(hx.key_Press(1));
-            hx.key_ClearState();
-            seen.push_back(hx.key_Press(1));
-            seen.push_back(hx.key_Press(0xC8)); // still held, but its press was cleared
-            return false;
+            case 1:
+                hx.key_ClearState();
+                // Escape pressed and released before the next frame: a short tap.
+                PushKey(SDL_SCANCODE_ESCAPE, true);
+                PushKey(SDL_SCANCODE_ESCAPE, false);
+                PushKey(SDL_SCANCODE_UP, true);
+                return true;
+            case 2:
+                seen = {hx.key_Press(1), hx.key_Press(0xC8), hx.key_Press(57)};
+                return true;
+            case 3:
+                seen.push_back(hx.key_Press(1));
+                hx.key_ClearState();
+                seen.push_back(hx.key_Press(1));
+                seen.push_back(hx.key_Press(0xC8));  // still held, but its press was cleared
+                return false;
         }
         return false;
     }));
     EXPECT_EQ(seen, (std::vector<int>{1, 1, 0, 1, 0, 0}));
+}
+
+TEST(Input, KeysReportPcScanCodes) {
+    const Halvex& hx = Engine();
+    const std::pair<int, int> keys[] = {
+        {SDL_SCANCODE_1, 2},   {SDL_SCANCODE_0, 11},      {SDL_SCANCODE_Q, 16},     {SDL_SCANCODE_P, 25},
+        {SDL_SCANCODE_A, 30},  {SDL_SCANCODE_RETURN, 28}, {SDL_SCANCODE_Z, 44},     {SDL_SCANCODE_SPACE, 57},
+        {SDL_SCANCODE_F1, 59}, {SDL_SCANCODE_F12, 88},    {SDL_SCANCODE_LEFT, 0xCB}};
+    std::vector<int> pressed;
+    ASSERT_TRUE(RunWindow(nullptr, [&](int frame) {
+        if (frame == 1) {
+            for (auto [sdl, pc] : keys) {
+                PushKey(sdl, true);
+                PushKey(sdl, false);
+            }
+            return true;
+        }
+        for (int code = 0; code < 256; ++code)
+            if (hx.key_Press(uint8_t(code))) pressed.push_back(code);
+        return false;
+    }));
+    std::vector<int> expected;
+    for (auto [sdl, pc] : keys) expected.push_back(pc);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(pressed, expected);
 }
 
 TEST(Input, MouseButtonsHeldAndLatched) {
@@ -315,22 +348,22 @@ TEST(Input, MouseButtonsHeldAndLatched) {
     std::vector<int> seen;
     ASSERT_TRUE(RunWindow(nullptr, [&](int frame) {
         switch (frame) {
-        case 1:
-            PushMouseButton(SDL_BUTTON_RIGHT, true, 5, 5);
-            PushMouseButton(SDL_BUTTON_RIGHT, false, 5, 5);
-            PushMouseButton(SDL_BUTTON_MIDDLE, true, 5, 5);
-            return true;
-        case 2:
-            seen = {hx.mouse_Down(2), hx.mouse_Down(1), hx.mouse_Down(0)};
-            hx.mouse_ClearState();
-            seen.push_back(hx.mouse_Down(2)); // the short click is forgotten
-            seen.push_back(hx.mouse_Down(1)); // still held
-            seen.push_back(hx.mouse_Down(7)); // no such button
-            return false;
+            case 1:
+                PushMouseButton(SDL_BUTTON_RIGHT, true, 5, 5);
+                PushMouseButton(SDL_BUTTON_RIGHT, false, 5, 5);
+                PushMouseButton(SDL_BUTTON_MIDDLE, true, 5, 5);
+                return true;
+            case 2:
+                seen = {hx.mouse_Down(2), hx.mouse_Down(1), hx.mouse_Down(0)};
+                hx.mouse_ClearState();
+                seen.push_back(hx.mouse_Down(2));  // the short click is forgotten
+                seen.push_back(hx.mouse_Down(1));  // still held
+                seen.push_back(hx.mouse_Down(7));  // no such button
+                return false;
         }
         return false;
     }));
     EXPECT_EQ(seen, (std::vector<int>{1, 1, 0, 0, 1, 0}));
 }
 
-} // namespace
+}  // namespace

@@ -2,16 +2,16 @@
 // without a window. The failures run in a child process (death tests): the
 // engine must print one message naming the file or texture and the reason,
 // and exit with code 1.
-#include "support.h"
-
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <functional>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <string>
+
+#include "support.h"
 
 namespace {
 
@@ -26,10 +26,10 @@ std::string TempFile(const std::string& name, const std::vector<uint8_t>& bytes)
 TEST(Library, ExportsEveryOperationTheGameCalls) {
     const Halvex& hx = Engine();
     int missing = 0;
-#define HX_FN(name)                                                                        \
-    if (!hx.name) {                                                                        \
-        ADD_FAILURE() << #name " is not exported";                                         \
-        ++missing;                                                                         \
+#define HX_FN(name)                                \
+    if (!hx.name) {                                \
+        ADD_FAILURE() << #name " is not exported"; \
+        ++missing;                                 \
     }
 #include "exports.inc"
 #undef HX_FN
@@ -140,7 +140,7 @@ TEST(MemoryStream, NullArgumentsAreHarmless) {
 // ---- bad input: one clear message, exit code 1 ----
 
 class BadInput : public ::testing::Test {
-  protected:
+   protected:
     void SetUp() override {
         GTEST_FLAG_SET(death_test_style, "threadsafe");
         setenv("HALVEX_NO_MESSAGEBOX", "1", 1);
@@ -149,8 +149,7 @@ class BadInput : public ::testing::Test {
 
 TEST_F(BadInput, MissingFileNamesThePathAndTheReason) {
     MemoryStream s{};
-    EXPECT_EXIT(Engine().mem_LoadFromFile(&s, "/nonexistent/dir/data.pak"),
-                ::testing::ExitedWithCode(1),
+    EXPECT_EXIT(Engine().mem_LoadFromFile(&s, "/nonexistent/dir/data.pak"), ::testing::ExitedWithCode(1),
                 "cannot open \"/nonexistent/dir/data.pak\": No such file or directory");
 }
 
@@ -162,8 +161,7 @@ TEST_F(BadInput, ADirectoryIsNoFile) {
 
 TEST_F(BadInput, BytesThatAreNoPng) {
     MemoryStream s = StreamOf({'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g', '!'});
-    EXPECT_EXIT(Engine().tex_LoadFromMemory(&s, "png", 0xFF00FF, 0x432),
-                ::testing::ExitedWithCode(1),
+    EXPECT_EXIT(Engine().tex_LoadFromMemory(&s, "png", 0xFF00FF, 0x432), ::testing::ExitedWithCode(1),
                 "cannot load texture from a 10-byte stream: not a PNG image");
 }
 
@@ -182,16 +180,16 @@ TEST_F(BadInput, TruncatedPngNamesItsFile) {
 
 TEST_F(BadInput, CorruptPngData) {
     std::vector<uint8_t> png = MakePng(16, 16, std::vector<uint32_t>(256, 0x336699FF));
-    for (size_t i = 40; i < png.size() - 12; ++i) png[i] ^= 0x5A; // damage the image data
+    for (size_t i = 40; i < png.size() - 12; ++i) png[i] ^= 0x5A;  // damage the image data
     MemoryStream s = StreamOf(png);
-    EXPECT_EXIT(Engine().tex_LoadFromMemory(&s, "png", 0xFF00FF, 0x432),
-                ::testing::ExitedWithCode(1), "cannot load texture from a [0-9]+-byte stream: .+");
+    EXPECT_EXIT(Engine().tex_LoadFromMemory(&s, "png", 0xFF00FF, 0x432), ::testing::ExitedWithCode(1),
+                "cannot load texture from a [0-9]+-byte stream: .+");
 }
 
 TEST_F(BadInput, UnsupportedFormat) {
     MemoryStream s = StreamOf(MakePng(1, 1, {0xFFFFFFFF}));
-    EXPECT_EXIT(Engine().tex_LoadFromMemory(&s, "bmp", 0xFF00FF, 0),
-                ::testing::ExitedWithCode(1), "format \"bmp\" is not supported");
+    EXPECT_EXIT(Engine().tex_LoadFromMemory(&s, "bmp", 0xFF00FF, 0), ::testing::ExitedWithCode(1),
+                "format \"bmp\" is not supported");
 }
 
 TEST_F(BadInput, FontWithoutMagic) {
@@ -216,7 +214,7 @@ TEST_F(BadInput, FontCutShort) {
 
 TEST_F(BadInput, FontGlyphOutsideItsPage) {
     std::vector<uint8_t> font = MakeTestFont();
-    font[12 + 6] = 30; // glyph 'A' x = 30: 30 + 4 > 32
+    font[12 + 6] = 30;  // glyph 'A' x = 30: 30 + 4 > 32
     MemoryStream s = StreamOf(font);
     EXPECT_EXIT(Engine().font_LoadFromMemory(&s), ::testing::ExitedWithCode(1),
                 "glyph 65 lies outside page 1");
@@ -262,7 +260,7 @@ TEST(Texture, DecodesEveryColourTypeWithoutAWindow) {
     }
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -309,4 +307,4 @@ TEST_F(BadInput, DamagedFilesNeverCrash) {
     EXPECT_GT(refused, 0);
 }
 
-} // namespace
+}  // namespace

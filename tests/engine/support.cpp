@@ -34,7 +34,7 @@ void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
     out->insert(out->end(), data, data + length);
 }
 
-} // namespace
+}  // namespace
 
 std::vector<uint8_t> MakePng(int width, int height, const std::vector<uint32_t>& rgba, PngKind kind) {
     std::vector<uint8_t> out;
@@ -49,8 +49,8 @@ std::vector<uint8_t> MakePng(int width, int height, const std::vector<uint32_t>&
                       : kind == PngKind::Palette ? PNG_COLOR_TYPE_PALETTE
                       : kind == PngKind::Rgb     ? PNG_COLOR_TYPE_RGB
                                                  : PNG_COLOR_TYPE_RGBA;
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colour_type,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colour_type, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::map<uint32_t, int> index;
     std::vector<png_color> palette;
     std::vector<png_byte> alphas;
@@ -100,14 +100,14 @@ HxTexture LoadTexture(int width, int height, const std::vector<uint32_t>& rgba, 
 namespace {
 
 std::vector<uint32_t> FontPagePixels(uint32_t glyph_colour) {
-    std::vector<uint32_t> page(32 * 8, 0xFFFFFF00); // white, no coverage
+    std::vector<uint32_t> page(32 * 8, 0xFFFFFF00);  // white, no coverage
     auto block = [&](int x0, int y0, int w, int h) {
         for (int y = y0; y < y0 + h; ++y)
             for (int x = x0; x < x0 + w; ++x) page[size_t(y) * 32 + size_t(x)] = glyph_colour;
     };
-    block(0, 0, 4, 6); // A
-    block(4, 0, 4, 6); // B
-    block(8, 0, 2, 2); // ?
+    block(0, 0, 4, 6);  // A
+    block(4, 0, 4, 6);  // B
+    block(8, 0, 2, 2);  // ?
     return page;
 }
 
@@ -120,7 +120,7 @@ void Put32(std::vector<uint8_t>& v, uint32_t x) {
     Put16(v, x >> 16);
 }
 
-} // namespace
+}  // namespace
 
 std::vector<uint8_t> MakeTestFont(uint32_t glyph_colour) {
     struct G {
@@ -167,8 +167,7 @@ Rgba ReadPixel(int x, int y) {
 
 bool NearWithin(Rgba p, uint32_t rgb, int tolerance) {
     return std::abs(p.r - int((rgb >> 16) & 255)) <= tolerance &&
-           std::abs(p.g - int((rgb >> 8) & 255)) <= tolerance &&
-           std::abs(p.b - int(rgb & 255)) <= tolerance;
+           std::abs(p.g - int((rgb >> 8) & 255)) <= tolerance && std::abs(p.b - int(rgb & 255)) <= tolerance;
 }
 
 std::string Describe(Rgba p) {
@@ -200,10 +199,10 @@ void OnWatchdog() {
     }
 }
 
-} // namespace
+}  // namespace
 
-bool RunWindow(const std::function<void()>& load, const std::function<bool(int)>& draw, int width,
-               int height, int timeout_ms) {
+bool RunWindow(const std::function<void()>& load, const std::function<bool(int)>& draw, int width, int height,
+               int timeout_ms) {
     static HxTimer watchdog = Engine().timer_Add(OnWatchdog, 100);
     (void)watchdog;
     const Halvex& hx = Engine();

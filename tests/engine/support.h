@@ -4,12 +4,12 @@
 // test's load and draw code.
 #pragma once
 
-#include "halvex_api.h"
-
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "halvex_api.h"
 
 struct Halvex {
 #define HX_FN(name) PFN_##name name = nullptr;
@@ -30,8 +30,8 @@ std::vector<uint8_t> MakePng(int width, int height, const std::vector<uint32_t>&
 
 // A stream over a copy of bytes, in a block that lives for the whole process.
 MemoryStream StreamOf(const std::vector<uint8_t>& bytes);
-HxTexture LoadTexture(int width, int height, const std::vector<uint32_t>& rgba,
-                      PngKind kind = PngKind::Rgba, uint32_t colour_key = 0xFF00FF);
+HxTexture LoadTexture(int width, int height, const std::vector<uint32_t>& rgba, PngKind kind = PngKind::Rgba,
+                      uint32_t colour_key = 0xFF00FF);
 
 // The test font: line height 8, baseline 7, one page of 32 x 8.
 //  'A' box 4x6 at page (0,0), dx 0, dy 1, advance 5 - fully covered
@@ -47,17 +47,19 @@ struct Rgba {
 Rgba ReadPixel(int x, int y);
 // True when each channel of the pixel is within tolerance of 0xRRGGBB.
 bool NearWithin(Rgba p, uint32_t rgb, int tolerance);
-inline bool Near(Rgba p, uint32_t rgb) { return NearWithin(p, rgb, 3); }
+inline bool Near(Rgba p, uint32_t rgb) {
+    return NearWithin(p, rgb, 3);
+}
 std::string Describe(Rgba p);
 
 // Runs the engine loop in a window of width x height. load runs in the load
 // callback; draw runs each frame with the frame number (from 1) and returns
 // false to stop. A run that takes longer than timeout_ms is stopped and
 // reported by the return value false.
-bool RunWindow(const std::function<void()>& load, const std::function<bool(int)>& draw,
-               int width = 320, int height = 240, int timeout_ms = 15000);
+bool RunWindow(const std::function<void()>& load, const std::function<bool(int)>& draw, int width = 320,
+               int height = 240, int timeout_ms = 15000);
 
 // Posts an input event into the engine's queue, as the window system would.
 void PushMouseMove(int x, int y);
-void PushMouseButton(int button, bool down, int x, int y); // SDL button numbers
+void PushMouseButton(int button, bool down, int x, int y);  // SDL button numbers
 void PushKey(int sdl_scancode, bool down);
