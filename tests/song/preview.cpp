@@ -355,7 +355,13 @@ struct Song {
         if (!c.playing || !c.smp) return;
         const xmread::Sample& s = *c.smp;
         const auto& d = s.data;
-        const int loop = s.loopType();
+        // A loop that is empty or reaches past the data plays as no loop.
+        const bool loopFits = s.loopLength() > 0 && size_t(s.loopStart()) + s.loopLength() <= d.size();
+        const int loop = loopFits ? s.loopType() & 3 : 0;
+        if (loop == 3 || d.empty()) {
+            c.playing = false;
+            return;
+        }
         const double ls = s.loopStart(), le = double(s.loopStart()) + s.loopLength();
         const size_t i = size_t(c.pos);
         const double frac = c.pos - double(i);
@@ -375,7 +381,7 @@ struct Song {
             }
         } else {
             c.pos += c.step;
-            if (loop == 0 || s.loopLength() == 0) {
+            if (loop == 0) {
                 if (c.pos >= d.size()) c.playing = false;
             } else if (c.pos >= le) {
                 if (loop == 1)
@@ -386,6 +392,7 @@ struct Song {
                 }
             }
         }
+        if (loop == 2) c.pos = std::clamp(c.pos, ls, le - 1e-9);  // a step longer than the loop
     }
 };
 
@@ -436,6 +443,10 @@ int main(int argc, char** argv) {
         const xmread::Module m = xmread::Parse(xmread::ReadFile(argv[1]), argv[1]);
         const double gain =
             std::pow(10.0, -2.0 * (GAIN_TABLE_TOP - volumeIndex) / 20.0);  // about 2 dB a step
+        for (int o = 0; o < m.songLength; ++o)
+            if (m.orders[o] >= m.patterns.size())
+                throw std::runtime_error(std::string(argv[1]) + ": order " + std::to_string(o) +
+                                         " names a missing pattern");
         Song song(m);
         std::vector<int16_t> pcm;
         std::vector<Stats> perOrder(m.songLength);
@@ -483,7 +494,7 @@ int main(int argc, char** argv) {
                 if (++song.row >= m.patterns[m.orders[song.order]].rows) {
                     song.row = 0;
                     if (++song.order >= m.songLength) {
-                        song.order = m.restart;
+                        song.order = m.restart < m.songLength ? m.restart : 0;
                         ++passDone;
                         std::printf("pass %d ends at %.2f s\n", passDone, seconds);
                     }
