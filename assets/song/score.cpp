@@ -442,7 +442,7 @@ const char* const BREAKDOWN = "D5:16~ | Bb4:8~ C5:8~ | D5:12~ F5:4 | E5:16~v";
 const char* const BUILD = ".:32 | C5:2 D5:2 E5:2 F5:2 G5:2 A5:2 Bb5:2 C6:2 | C#6:12~ -:4";
 const char* const LAST_CHORUS = "D5:2 F5:2 Bb5:12~ | G5:4 A5:12>~ | F5:4 E5:2 F5:2 A5:4 D6:4 | C#6:8~ -:8";
 
-constexpr int LEAD_VOLUME = 46;
+constexpr int LEAD_VOLUME = 50;
 constexpr int ECHO_VOLUME = 20;
 constexpr int HARMONY_VOLUME = 26;
 constexpr int ECHO_DELAY = 3;  // a dotted eighth
@@ -540,8 +540,8 @@ Pattern Breakdown() {
     for (int r = 58; r < ROWS; ++r) b.effect(r, BASS, FX_PORTA_DOWN, r == 58 ? 0x08 : 0);
     Pads(b, s, PAD_VOLUME + 6);
     for (int r = 0; r < ROWS; ++r) {
-        b.effect(r, PAD_A, FX_TREMOLO, r == 0 ? 0x46 : 0);
-        b.effect(r, PAD_B, FX_TREMOLO, r == 0 ? 0x36 : 0);
+        b.effect(r, PAD_A, FX_TREMOLO, r == 0 ? 0x44 : 0);
+        b.effect(r, PAD_B, FX_TREMOLO, r == 0 ? 0x34 : 0);
     }
     for (int r = 56; r < ROWS; ++r) {  // the pads sink away in the last half bar
         b.volumeColumn(r, PAD_A, VOL_SLIDE_DOWN | 1);
