@@ -29,7 +29,11 @@ static bool DisplayAvailable() {
 }
 
 static void ReportEngineLoadError(const char* path, const char* reason) {
-    std::fprintf(stderr, "%s: %s: %s\n", EngineLoadError, path, reason ? reason : "cannot be loaded");
+    // The loader's reason names the file; without one, name it here.
+    if (reason)
+        std::fprintf(stderr, "%s: %s\n", EngineLoadError, reason);
+    else
+        std::fprintf(stderr, "%s: %s: cannot be loaded\n", EngineLoadError, path);
     std::fflush(stderr);
     // The box blocks until it is closed, so tests switch it off.
     if (DisplayAvailable() && !std::getenv("HALVEX_NO_MESSAGEBOX")) {
