@@ -51,6 +51,7 @@ constexpr int ROWS = 64, BAR = 16, BARS = 4;
 constexpr int SPEED = 6;
 constexpr int TEMPO = 140;
 constexpr int INTRO_TEMPO[] = {120, 130, 136};  // at rows 0, 32 and 48 of the intro
+constexpr int RITARDANDO[] = {7, 9};            // speeds at rows 56 and 60 of the breakdown
 constexpr int C4 = 49;                          // note number of C-4
 constexpr int DRUM_NOTE = C4;                   // drums play at their drawn rate
 
@@ -423,8 +424,12 @@ void Riser(Bars& b, int fromRow, int toRow, int startVolume) {
     b.keyOff(toRow, PERC);
 }
 
+// Fxx below 32 sets the ticks per row, from 32 up the beats per minute.
 void Tempo(Bars& b, int row, int ch, int bpm) {
     b.effect(row, ch, FX_SPEED_TEMPO, uint8_t(bpm));
+}
+void Speed(Bars& b, int row, int ch, int ticks) {
+    b.effect(row, ch, FX_SPEED_TEMPO, uint8_t(ticks));
 }
 
 // ---------------------------------------------------------------- the tune
@@ -452,7 +457,7 @@ constexpr int ARP_VOLUME = 20;
 Pattern Intro() {
     Bars b;
     const Section s("Dm Dm Dm Dm");
-    Tempo(b, 0, PERC, SPEED);
+    Speed(b, 0, PERC, SPEED);
     Tempo(b, 0, HAT, INTRO_TEMPO[0]);
     Tempo(b, 32, ECHO, INTRO_TEMPO[1]);
     Tempo(b, 48, ECHO, INTRO_TEMPO[2]);
@@ -548,6 +553,9 @@ Pattern Breakdown() {
         b.volumeColumn(r, PAD_B, VOL_SLIDE_DOWN | 1);
     }
     Drums(b, Groove::HalfTime);
+    // The last bar holds back (a ritardando) before the build sets off again.
+    Speed(b, 56, PERC, RITARDANDO[0]);
+    Speed(b, 60, PERC, RITARDANDO[1]);
     Crash(b, 0, 24);
     return b.take();
 }
@@ -573,6 +581,7 @@ Pattern Build() {
         Snare(b, r, 30 + (r - 48) * 2);
     }
     Riser(b, 32, 63, 4);
+    Speed(b, 0, PERC, SPEED);
     return b.take();
 }
 
