@@ -2,6 +2,7 @@
 // checks what a listener would notice: how long a pass lasts, that it never
 // clips, that it is neither faint nor crushed, and that it never drops out.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -22,8 +23,9 @@ struct Render {
 };
 
 Render RenderSong(int volume) {
-    const std::string out =
-        (fs::temp_directory_path() / ("song_render_" + std::to_string(volume) + ".wav")).string();
+    const std::string out = (fs::temp_directory_path() / ("song_render_" + std::to_string(getpid()) + "_" +
+                                                          std::to_string(volume) + ".wav"))
+                                .string();
     const std::string cmd = std::string("\"") + XMRENDER + "\" --volume " + std::to_string(volume) + " \"" +
                             SOUND_PAK + "\" \"" + out + "\" > /dev/null";
     Render r;

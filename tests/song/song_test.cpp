@@ -3,6 +3,7 @@
 // for the musical features the game's player is meant to be exercised with,
 // for its length and loop, and for determinism of the generator.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -354,7 +355,9 @@ TEST(SongLength, RestartReturnsWithTheSameSpeedAndTempo) {
 // ---------------------------------------------------------------- the generator
 
 std::string TempPath(const std::string& name) {
-    return (fs::temp_directory_path() / name).string();
+    // Tests run in parallel processes (and from several build folders): the
+    // process id keeps their files apart.
+    return (fs::temp_directory_path() / (std::to_string(getpid()) + "_" + name)).string();
 }
 
 int RunGenerator(const std::string& out, std::string* errors = nullptr) {
