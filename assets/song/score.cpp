@@ -365,7 +365,7 @@ void Crash(Bars& b, int row, int vol = 26) {
 
 enum class Groove { Rock, Drive, HalfTime };
 
-void Drums(Bars& b, Groove g, int bars = BARS) {
+void Drums(Bars& b, Groove g, int bars = BARS, bool pickup = false) {
     for (int bar = 0; bar < bars; ++bar) {
         const int base = bar * BAR;
         switch (g) {
@@ -376,8 +376,14 @@ void Drums(Bars& b, Groove g, int bars = BARS) {
                 Snare(b, base + 4);
                 Snare(b, base + 12);
                 for (int e = 0; e < 8; ++e) Hat(b, base + e * 2, e % 2 ? 18 : 26);
-                b.note(base + 15, SNARE, DRUM_NOTE, I_SNARE, 14);
-                b.effect(base + 15, SNARE, FX_EXTENDED, GHOST_DELAY);
+                if (pickup && bar == BARS - 1) {  // a sixteenth snare pickup into the next section
+                    Snare(b, base + 13, 32);
+                    Snare(b, base + 14, 40);
+                    Snare(b, base + 15, 48);
+                } else {
+                    b.note(base + 15, SNARE, DRUM_NOTE, I_SNARE, 14);
+                    b.effect(base + 15, SNARE, FX_EXTENDED, GHOST_DELAY);
+                }
                 break;
             case Groove::Drive:
                 for (int q = 0; q < 4; ++q) Kick(b, base + q * 4, q == 0 ? 54 : 46);
@@ -491,7 +497,7 @@ Pattern Verse(const char* line, bool harmony, bool crash, bool enterTempo) {
         Melody(b, ECHO, I_ECHO, line, ECHO_VOLUME, ECHO_DELAY);
     Bass(b, s, BassStyle::Gallop);
     Pads(b, s, PAD_VOLUME);
-    Drums(b, Groove::Rock);
+    Drums(b, Groove::Rock, BARS, !crash);
     if (crash) Crash(b, 0);
     if (harmony) Arpeggio(b, s, ARP_VOLUME - 4, 2);
     return b.take();
@@ -505,7 +511,7 @@ Pattern Bridge() {
     Bass(b, s, BassStyle::Gallop);
     Pads(b, s, PAD_VOLUME);
     Arpeggio(b, s, ARP_VOLUME);
-    Drums(b, Groove::Rock);
+    Drums(b, Groove::Rock, BARS, true);
     Crash(b, 0, 22);
     return b.take();
 }
