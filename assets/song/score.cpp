@@ -5,9 +5,9 @@
 // snare, hi-hat (toms in fills), percussion (crash, riser).
 //
 // Form (order: pattern): 0 intro, 1 theme, 2 answer, 3 bridge, 4 chorus,
-// 5 chorus (to the dominant), 6 breakdown, 7 build, 8 theme, 9 answer in
-// harmony, 10 chorus, 11 last chorus with a tom fill that falls back into
-// the theme. The song restarts at order 1, so the intro (and its tempo
+// 5 chorus (to the dominant), 6 breakdown (holding back in its last bar),
+// 7 build, 8 theme, 9 answer in harmony, 10 chorus, 11 last chorus with a
+// tom fill that falls back into the theme. The song restarts at order 1, so the intro (and its tempo
 // ramp from 120 to 136 BPM) is heard once.
 #include "score.h"
 
