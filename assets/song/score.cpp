@@ -7,8 +7,8 @@
 // Form (order: pattern): 0 intro, 1 theme, 2 answer, 3 bridge, 4 chorus,
 // 5 chorus (to the dominant), 6 breakdown (holding back in its last bar),
 // 7 build, 8 theme, 9 answer in harmony, 10 chorus, 11 last chorus with a
-// tom fill that falls back into the theme. The song restarts at order 1, so the intro (and its tempo
-// ramp from 120 to 136 BPM) is heard once.
+// tom fill that falls back into the theme. The song restarts at order 1,
+// so the intro (and its tempo ramp from 120 to 136 BPM) is heard once.
 #include "score.h"
 
 #include <algorithm>
