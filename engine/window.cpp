@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -83,9 +84,18 @@ void CloseWindow() {
 }
 
 void OpenWindow() {
+    const char* noDisplay = " (a display is needed: run from a desktop session, or under xvfb-run)";
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        Fatal(std::string("cannot open a window: ") + SDL_GetError() +
-              " (a display is needed: run from a desktop session, or under xvfb-run)");
+        Fatal(std::string("cannot open a window: ") + SDL_GetError() + noDisplay);
+    // Without a display SDL falls back to its invisible offscreen driver: a
+    // game nobody can see. Only an explicit SDL_VIDEODRIVER may choose it.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* wanted = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        !(wanted && std::strstr(wanted, driver))) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        Fatal(std::string("cannot open a window: no display found") + noDisplay);
+    }
     uint32_t flags = SDL_WINDOW_SHOWN;
     if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
     Engine.Window = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,

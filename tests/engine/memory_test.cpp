@@ -228,7 +228,21 @@ TEST_F(BadInput, FontWithTooManyPages) {
                 "page count 17 is outside 1..16");
 }
 
+void EndInvisibleRun() { _exit(7); }
+
 TEST_F(BadInput, NoDisplay) {
+    // SDL's own choice of driver: it must not fall back to an invisible
+    // window (which would end here with code 7 instead).
+    EXPECT_EXIT(
+        {
+            Engine().timer_Add(EndInvisibleRun, 500);
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            unsetenv("SDL_VIDEODRIVER");
+            Engine().engine_start(0, 0);
+        },
+        ::testing::ExitedWithCode(1), "halvex: cannot open a window: .*display is needed");
+    // The X11 driver asked for by name.
     EXPECT_EXIT(
         {
             unsetenv("DISPLAY");
@@ -236,7 +250,7 @@ TEST_F(BadInput, NoDisplay) {
             setenv("SDL_VIDEODRIVER", "x11", 1);
             Engine().engine_start(0, 0);
         },
-        ::testing::ExitedWithCode(1), "cannot open a window: .*display is needed");
+        ::testing::ExitedWithCode(1), "halvex: cannot open a window: .*display is needed");
 }
 
 TEST(Font, LoadsTheRecordWithItsPages) {
