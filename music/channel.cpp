@@ -88,7 +88,7 @@ int32_t AmigaPeriod(int32_t realNote, const SampleRecord* sample) {
     int32_t finetune = sample->finetune;
     int32_t d = finetune >= 0 ? 1 : -1;
     int32_t b = AmigaTable(k - d);
-    return a + finetune * (b - a) * d / 128;
+    return int32_t(a + int64_t(finetune) * (b - a) * d / 128);
 }
 
 int32_t LinearPeriod(int32_t realNote, const SampleRecord* sample) {

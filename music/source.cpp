@@ -21,6 +21,7 @@ uint32_t Size = 0;
 uint32_t Position = 0;
 const uint8_t* Base = nullptr;  // memory and resource
 uint32_t CachedOffset = 1;  // file: offset of the block in the cache
+bool CacheFilled = false;  // a seek before the first read must not find offset 1 "cached"
 int FileHandle = -1;
 uint64_t FileEnd = UINT64_MAX;  // file: known end, once a physical read came up short
 uint8_t Cache[FILE_CACHE_BYTES];
@@ -54,7 +55,7 @@ uint32_t FileRead(uint8_t* dest, uint32_t count) {
     uint32_t delivered = 0;
     for (;;) {
         int64_t into = int64_t(Position) - int64_t(CachedOffset);
-        if (into >= 0 && into < int64_t(FILE_CACHE_BYTES)) {
+        if (CacheFilled && into >= 0 && into < int64_t(FILE_CACHE_BYTES)) {
             uint32_t n = FILE_CACHE_BYTES - uint32_t(into);
             if (n > remaining) n = remaining;
             memcpy(dest, Cache + into, n);
@@ -77,6 +78,7 @@ uint32_t FileRead(uint8_t* dest, uint32_t count) {
         uint32_t block = Position / FILE_CACHE_BYTES * FILE_CACHE_BYTES;
         PhysicalRead(block, Cache, FILE_CACHE_BYTES);
         CachedOffset = block;
+        CacheFilled = true;
     }
 }
 
@@ -139,6 +141,7 @@ void ReaderOpen() {
     FileHandle = SourceArg ? open(static_cast<const char*>(SourceArg), O_RDONLY | O_CLOEXEC) : -1;
     Size = NO_LIMIT;
     CachedOffset = 1;
+    CacheFilled = false;
     FileEnd = UINT64_MAX;
     FileReads.count = 0;
 }

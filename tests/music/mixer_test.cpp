@@ -1,0 +1,312 @@
+// The mixer: interpolation and scale, loop boundaries, ramps, odd steps, and
+// the fast mixer against the frame-by-frame reference.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "mixer.h"
+
+namespace {
+
+struct TestSample {
+    std::vector<int16_t> storage;
+    SampleRecord record{};
+    TestSample(std::vector<int16_t> values, uint8_t loopType = 0, uint32_t loopStart = 0, uint32_t loopLength = 0) {
+        storage.assign(SAMPLE_LEAD_VALUES + values.size() + SAMPLE_SPARE_VALUES, 0);
+        std::copy(values.begin(), values.end(), storage.begin() + SAMPLE_LEAD_VALUES);
+        record.length = uint32_t(values.size());
+        record.loopType = loopType;
+        record.loopStart = loopType ? loopStart : 0;
+        record.loopLength = loopType ? loopLength : uint32_t(values.size());
+        record.data = storage.data() + SAMPLE_LEAD_VALUES;
+        uint32_t end = record.loopStart + record.loopLength;
+        if (loopType == 1) record.data[end] = record.data[record.loopStart];
+        if (loopType == 2) record.data[end] = record.data[end - 1];
+    }
+};
+
+std::vector<int16_t> Values(uint32_t n, int step = 100) {
+    std::vector<int16_t> v(n);
+    for (uint32_t i = 0; i < n; i++) v[i] = int16_t(int(i) * step - 9000);
+    return v;
+}
+
+Voice Playing(const TestSample& s, double step, int32_t left, int32_t right, bool steady = true) {
+    Voice v{};
+    v.sample = &s.record;
+    v.stepInteger = uint32_t(step);
+    v.stepFraction = uint32_t((step - double(uint32_t(step))) * 4294967296.0);
+    v.leftTarget = left;
+    v.rightTarget = right;
+    if (steady) {
+        v.leftVolume = left * 128;
+        v.rightVolume = right * 128;
+        v.savedTargets = (uint32_t(left) << 16) + uint32_t(right);
+    }
+    return v;
+}
+
+bool SameVoice(const Voice& a, const Voice& b) {
+    return a.volume == b.volume && a.panning == b.panning && a.startOffset == b.startOffset &&
+           a.rightTarget == b.rightTarget && a.leftTarget == b.leftTarget && a.position == b.position &&
+           a.stepFraction == b.stepFraction && a.stepInteger == b.stepInteger && a.savedTargets == b.savedTargets &&
+           a.rightIncrement == b.rightIncrement && a.leftIncrement == b.leftIncrement && a.sample == b.sample &&
+           a.fraction == b.fraction && a.rightVolume == b.rightVolume && a.leftVolume == b.leftVolume &&
+           a.rampLeft == b.rampLeft && a.direction == b.direction;
+}
+
+double Position(const Voice& v) { return v.position + v.fraction / 4294967296.0; }
+
+TEST(MixerScale, StepOneReproducesTheSampleAtItsVolume) {
+    TestSample s(Values(400));
+    Voice v = Playing(s, 1.0, 0, 127);
+    std::vector<int64_t> out(2 * 300, 0);
+    MixVoice(v, out.data(), 300);
+    for (int i = 0; i < 300; i++) {
+        EXPECT_EQ(out[2 * i], 0);
+        EXPECT_EQ(out[2 * i + 1], int64_t(8128) * s.record.data[i]) << i;
+    }
+    Voice w = Playing(s, 1.0, 40, 40);
+    std::vector<int64_t> both(2 * 10, 0);
+    MixVoice(w, both.data(), 10);
+    // Negative samples round as floor((floor(t / 64) + 1) / 2).
+    int64_t t = int64_t(64) * s.record.data[3] * 40 * 128;
+    EXPECT_EQ(both[6], ((t >> 6) + 1) >> 1);
+    EXPECT_EQ(both[7], both[6]);
+}
+
+TEST(MixerLoops, UnloopedSampleEndsAfterExactlyItsLength) {
+    TestSample s(Values(100));
+    for (double step : {1.0, 2.0}) {
+        uint32_t frames = uint32_t(100 / step);
+        Voice v = Playing(s, step, 64, 64);
+        std::vector<int64_t> out(2 * 200, 0);
+        MixVoice(v, out.data(), frames - 1);
+        EXPECT_NE(v.sample, nullptr);
+        MixVoice(v, out.data(), 1);
+        EXPECT_EQ(v.sample, nullptr) << step;
+        EXPECT_EQ(v.position, 0u);
+        Voice again = Playing(s, step, 64, 64);
+        std::fill(out.begin(), out.end(), 0);
+        MixVoice(again, out.data(), 200);
+        EXPECT_NE(out[2 * (frames - 1)], 0);
+        for (uint32_t i = frames; i < 200; i++) ASSERT_EQ(out[2 * i], 0) << i;
+    }
+}
+
+TEST(MixerLoops, ForwardLoopWrapsAndInterpolatesIntoTheGuard) {
+    TestSample s(Values(40), 1, 10, 20);
+    Voice v = Playing(s, 1.5, 0, 64);
+    v.position = 0;
+    bool sawEnd = false;
+    for (int i = 0; i < 400; i++) {
+        std::vector<int64_t> out(2, 0);
+        double p = Position(v);
+        MixVoice(v, out.data(), 1);
+        if (i > 10) {
+            ASSERT_GE(p, 10.0);
+            ASSERT_LE(p, 29.5);
+        }
+        if (p == 29.5) {
+            sawEnd = true;
+            int64_t inter = 32 * (int64_t(s.record.data[29]) + s.record.data[10]);
+            int64_t t = inter * 64 * 128;
+            EXPECT_EQ(out[1], ((t >> 6) + (t < 0)) >> 1);
+        }
+    }
+    EXPECT_TRUE(sawEnd);
+}
+
+TEST(MixerLoops, PingPongReversesAtBothEnds) {
+    TestSample s(Values(40), 2, 10, 10);
+    Voice v = Playing(s, 1.0, 64, 64);
+    v.position = 15;
+    std::vector<int64_t> out(2 * 5, 0);
+    MixVoice(v, out.data(), 5);
+    EXPECT_EQ(v.direction, 1);
+    EXPECT_EQ(v.position, 19u);
+    EXPECT_EQ(v.fraction, 0xFFFFFFFFu);
+    std::vector<int64_t> more(2 * 40, 0);
+    int turns = 0;
+    uint8_t last = v.direction;
+    for (int i = 0; i < 40; i++) {
+        MixVoice(v, more.data(), 1);
+        ASSERT_GE(Position(v), 10.0 - 1e-6);
+        ASSERT_LT(Position(v), 20.0);
+        if (v.direction != last) turns++;
+        last = v.direction;
+    }
+    EXPECT_GE(turns, 3);
+}
+
+TEST(MixerLoops, StepsLongerThanTheLoopMirrorMoreThanOnce) {
+    for (uint32_t start : {0u, 7u}) {
+        TestSample s(Values(30), 2, start, 3);
+        Voice v = Playing(s, 7.25, 64, 64);
+        v.position = start;
+        std::vector<int64_t> out(2, 0);
+        for (int i = 0; i < 500; i++) {
+            MixVoice(v, out.data(), 1);
+            ASSERT_GE(Position(v), double(start) - 1e-6) << i;
+            ASSERT_LT(Position(v), double(start + 3)) << i;
+        }
+        ASSERT_NE(v.sample, nullptr);
+    }
+}
+
+TEST(MixerLoops, LoopTypeThreeStopsAtItsLoopEnd) {
+    TestSample s(Values(100), 1, 20, 30);
+    s.record.loopType = 3;
+    Voice v = Playing(s, 1.0, 64, 64);
+    std::vector<int64_t> out(2 * 60, 0);
+    MixVoice(v, out.data(), 49);
+    EXPECT_NE(v.sample, nullptr);
+    MixVoice(v, out.data(), 1);
+    EXPECT_EQ(v.sample, nullptr);
+}
+
+TEST(MixerRamps, NewNoteRampsOverOneHundredTwentyEightFrames) {
+    TestSample s(std::vector<int16_t>(1000, 1000));
+    Voice v = Playing(s, 1.0, 127, 127, false);
+    std::vector<int64_t> out(2 * 300, 0);
+    MixVoice(v, out.data(), 300);
+    EXPECT_EQ(v.leftVolume, 127 * 128);
+    EXPECT_EQ(v.rampLeft, 0);
+    EXPECT_EQ(v.leftIncrement, 0);
+    for (int i = 1; i < 128; i++) ASSERT_GT(out[2 * i], out[2 * i - 2]) << i;
+    for (int i = 128; i < 300; i++) ASSERT_EQ(out[2 * i], int64_t(64) * 1000 * 127) << i;
+}
+
+TEST(MixerRamps, TargetChangeRestartsTheRampFromTheCurrentVolume) {
+    TestSample s(std::vector<int16_t>(1000, 1000));
+    Voice v = Playing(s, 1.0, 100, 100, false);
+    std::vector<int64_t> out(2 * 64, 0);
+    MixVoice(v, out.data(), 64);
+    EXPECT_EQ(v.leftVolume, 64 * 100);
+    EXPECT_EQ(v.rampLeft, 64);
+    v.leftTarget = 0;
+    v.rightTarget = 0;
+    MixVoice(v, out.data(), 1);
+    EXPECT_EQ(v.rampLeft, 127);
+    EXPECT_EQ(v.leftIncrement, (0 - 6400) >> 7);
+    std::vector<int64_t> rest(2 * 200, 0);
+    MixVoice(v, rest.data(), 200);
+    EXPECT_EQ(v.rampLeft, 0);
+    EXPECT_EQ(v.leftVolume, 6400 + 128 * ((0 - 6400) >> 7));
+}
+
+TEST(MixerSteps, StepZeroPlaysAtAboutFortyHertz) {
+    TestSample s(Values(1000));
+    Voice v = Playing(s, 0.0, 64, 64);
+    std::vector<int64_t> out(2 * 1000, 0);
+    MixVoice(v, out.data(), 1000);
+    EXPECT_EQ(v.stepFraction, ZERO_STEP_FRACTION);
+    uint64_t moved = (uint64_t(v.position) << 32) | v.fraction;
+    EXPECT_EQ(moved, uint64_t(ZERO_STEP_FRACTION) * 1000);
+}
+
+TEST(MixerSteps, HugeStepsAreLimitedBelowThirtyTwo) {
+    TestSample s(Values(1000));
+    Voice v = Playing(s, 0.0, 64, 64);
+    v.stepInteger = 5000;
+    std::vector<int64_t> out(2 * 100, 0);
+    MixVoice(v, out.data(), 31);
+    EXPECT_NE(v.sample, nullptr);
+    EXPECT_GT(v.position, 31u * 31);
+    MixVoice(v, out.data(), 2);
+    EXPECT_EQ(v.sample, nullptr);
+}
+
+TEST(MixerSteps, TinyStepsWithFrameCountsBeyondThirtyTwoBits) {
+    TestSample s(Values(4000), 2, 100, 3000);
+    Voice v = Playing(s, 0.0, 64, 64);
+    v.stepFraction = 32;  // 1,000 samples away: 1.3e11 frames
+    v.position = 3000;
+    std::vector<int64_t> out(2 * 1024, 0);
+    MixVoice(v, out.data(), 1024);
+    EXPECT_EQ(v.position, 3000u);
+    EXPECT_EQ(v.fraction, 32u * 1024);
+    v.direction = 1;
+    MixVoice(v, out.data(), 1024);
+    EXPECT_EQ(v.fraction, 0u);
+}
+
+TEST(MixerBoundaries, VoicesBeyondTheirSampleNeverStandStill) {
+    TestSample once(Values(100));
+    Voice v = Playing(once, 1.0, 64, 64);
+    v.position = 500;  // a start offset meant for a longer sample
+    std::vector<int64_t> out(2 * 10, 0);
+    MixVoice(v, out.data(), 10);
+    EXPECT_EQ(v.sample, nullptr);
+    for (int64_t x : out) EXPECT_EQ(x, 0);
+
+    TestSample looped(Values(100), 1, 20, 30);
+    Voice w = Playing(looped, 1.0, 64, 64);
+    w.position = 500;
+    MixVoice(w, out.data(), 10);
+    EXPECT_GE(Position(w), 20.0);
+    EXPECT_LT(Position(w), 50.0);
+}
+
+// Random voices of every kind, mixed by both mixers: the sums and the voices
+// must come out identical, frame for frame.
+TEST(MixerEquivalence, FastMixerEqualsTheReferenceOnRandomVoices) {
+    std::mt19937 rng(1234);
+    auto pick = [&](uint32_t n) { return uint32_t(rng() % n); };
+    for (int round = 0; round < 3000; round++) {
+        uint32_t length = 1 + pick(3000);
+        std::vector<int16_t> values(length);
+        for (auto& x : values) x = int16_t(rng());
+        uint8_t type = uint8_t(pick(4));
+        uint32_t loopStart = pick(length);
+        uint32_t loopLength = 1 + pick(length - loopStart);
+        auto s = std::make_unique<TestSample>(values, type, loopStart, loopLength);
+        Voice v{};
+        v.sample = &s->record;
+        v.position = pick(8) == 0 ? pick(length * 2) : pick(length);
+        v.fraction = uint32_t(rng());
+        v.direction = type == 2 && v.position >= loopStart && v.position < loopStart + loopLength ? uint8_t(pick(2)) : 0;
+        switch (pick(5)) {
+            case 0: v.stepInteger = 0; v.stepFraction = pick(64); break;
+            case 1: v.stepInteger = 1; v.stepFraction = 0; break;
+            case 2: v.stepInteger = pick(40); v.stepFraction = uint32_t(rng()); break;
+            default: v.stepInteger = 0; v.stepFraction = uint32_t(rng()); break;
+        }
+        v.leftTarget = int32_t(pick(128));
+        v.rightTarget = pick(3) == 0 ? v.leftTarget : int32_t(pick(128));
+        switch (pick(4)) {
+            case 0: break;  // a new note: silent, no ramp yet
+            case 1:
+                v.leftVolume = v.leftTarget * 128;
+                v.rightVolume = v.rightTarget * 128;
+                v.savedTargets = (uint32_t(v.leftTarget) << 16) + uint32_t(v.rightTarget);
+                break;
+            case 2:
+                v.leftTarget = v.rightTarget = 0;
+                break;
+            default:
+                v.leftVolume = int32_t(pick(16257));
+                v.rightVolume = int32_t(pick(16257));
+                v.rampLeft = uint16_t(pick(129));
+                v.leftIncrement = int32_t(pick(255)) - 127;
+                v.rightIncrement = int32_t(pick(255)) - 127;
+                v.savedTargets = pick(2) ? (uint32_t(v.leftTarget) << 16) + uint32_t(v.rightTarget) : 0;
+                break;
+        }
+        Voice fast = v, reference = v;
+        std::vector<int64_t> a(2 * 1024, 0), b(2 * 1024, 0);
+        for (int call = 0; call < 4; call++) {
+            uint32_t frames = 1 + pick(1024);
+            MixVoice(fast, a.data(), frames);
+            MixVoiceReference(reference, b.data(), frames);
+            ASSERT_TRUE(SameVoice(fast, reference)) << "round " << round << " call " << call;
+            if (call == 1) fast.leftTarget = reference.leftTarget = int32_t(pick(128));
+        }
+        ASSERT_EQ(a, b) << "round " << round;
+    }
+}
+
+}  // namespace

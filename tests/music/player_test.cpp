@@ -1,0 +1,120 @@
+// FillBlock's conversion to 16-bit samples, the master gain table, pause,
+// and blocks without a song.
+#include <gtest/gtest.h>
+
+#include "mixer.h"
+#include "music.h"
+#include "player.h"
+#include "replayer.h"
+#include "xm_writer.h"
+
+namespace {
+
+TEST(Conversion, RoundsHalfUpAndClips) {
+    EXPECT_EQ(ConvertSample(8160, 32768), 1);
+    EXPECT_EQ(ConvertSample(8159, 32768), 0);
+    EXPECT_EQ(ConvertSample(-8160, 32768), -1);
+    EXPECT_EQ(ConvertSample(16320 * 5 + 8159, 32768), 5);
+    EXPECT_EQ(ConvertSample(-int64_t(16320) * 40000, 32768), -32767);
+    EXPECT_EQ(ConvertSample(int64_t(16320) * 40000, 32768), 32767);
+    EXPECT_EQ(ConvertSample(int64_t(16320) * 1000, 16384), 500);
+    EXPECT_EQ(ConvertSample(-int64_t(16320) * 1001, 16384), -500);  // the magnitude is scaled, then signed
+}
+
+TEST(Conversion, SumsBeyondThirtyTwoBitsSaturate) {
+    EXPECT_EQ(ConvertSample(int64_t(1) << 40, 32768), 32767);
+    EXPECT_EQ(ConvertSample(-(int64_t(1) << 40), 32768), -32767);
+    EXPECT_EQ(ConvertSample(INT64_MIN, 32768), -32767);
+    EXPECT_EQ(ConvertSample(INT64_MAX, 1), 0);
+}
+
+TEST(MasterGain, TableAndLimits) {
+    MusicSetVolume(26);
+    EXPECT_EQ(MasterGain.load(), 32768u);
+    MusicSetVolume(1000);
+    EXPECT_EQ(MasterGain.load(), 32768u);
+    MusicSetVolume(-1);
+    EXPECT_EQ(MasterGain.load(), 32768u);
+    MusicSetVolume(0);
+    EXPECT_EQ(MasterGain.load(), 1u);
+    MusicSetVolume(20);
+    EXPECT_EQ(MasterGain.load(), 10362u);
+    for (uint32_t i = 1; i <= 25; i++) EXPECT_GT(VolumeGain(i), VolumeGain(i - 1));
+    // Nearly, but not entirely, silent.
+    EXPECT_EQ(ConvertSample(int64_t(16320) * 32767, VolumeGain(0)), 0);
+    EXPECT_EQ(ConvertSample(int64_t(16320) * 32767, VolumeGain(1)), 129);
+}
+
+class Blocks : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        XmModule m;
+        m.channels = 1;
+        m.patterns.push_back(EmptyPattern(64, 1));
+        XmSample s;
+        for (int i = 0; i < 2000; i++) s.data.push_back(int16_t((i % 40) < 20 ? 0x4000 : -0x4000));
+        s.loopType = 1;
+        s.loopLength = 2000;
+        m.instruments.push_back(SimpleInstrument(s));
+        m.patterns[0].cells[0] = {49, 1, 0, 0, 0};
+        ASSERT_TRUE(LoadBytes(BuildXm(m)));
+        MusicSetVolume(25);
+    }
+    void TearDown() override {
+        PauseFlag.store(0);
+        UnloadSong();
+    }
+    static int Peak(uint32_t block) {
+        int peak = 0;
+        for (uint32_t i = 0; i < 2 * BLOCK_FRAMES; i++) peak = std::max(peak, std::abs(int(OutputRing[block * 2048 + i])));
+        return peak;
+    }
+};
+
+TEST_F(Blocks, RendersIntoTheRingBlockByBlock) {
+    EXPECT_EQ(WriteBlock, 0u);
+    for (uint32_t b = 0; b < BLOCK_COUNT; b++) FillBlock();
+    EXPECT_EQ(WriteBlock, 0u);
+    for (uint32_t b = 0; b < BLOCK_COUNT; b++) EXPECT_GT(Peak(b), 4000) << b;
+    // Volume 64, centred: 63 x 128 on each side, a sample of 0x4000.
+    EXPECT_EQ(Peak(5), int(ConvertSample(int64_t(64) * 0x4000 * 63, 32768)));
+}
+
+TEST_F(Blocks, PauseRendersSilenceAndTheSongStandsStill) {
+    FillBlock();
+    uint64_t played = SongFramesPlayed;
+    uint32_t position = Song.channels[0].voice->position;
+    PauseFlag.store(1);
+    FillBlock();
+    FillBlock();
+    EXPECT_EQ(Peak(1), 0);
+    EXPECT_EQ(Peak(2), 0);
+    EXPECT_EQ(SongFramesPlayed, played);
+    EXPECT_EQ(Song.channels[0].voice->position, position);
+    PauseFlag.store(0);
+    FillBlock();
+    EXPECT_GT(Peak(3), 4000);
+}
+
+TEST_F(Blocks, GainScalesEverySample) {
+    MusicSetVolume(25);
+    FillBlock();
+    FillBlock();
+    int full = Peak(1);
+    UnloadSong();
+    SetUp();
+    MusicSetVolume(13);  // 2,068
+    FillBlock();
+    FillBlock();
+    EXPECT_EQ(Peak(1), (full * 2068) >> 15);
+}
+
+TEST(NoSong, BlocksAreSilent) {
+    UnloadSong();
+    for (int i = 0; i < 3; i++) OutputRing[i] = 5;
+    uint32_t block = WriteBlock;
+    FillBlock();
+    for (uint32_t i = 0; i < 2 * BLOCK_FRAMES; i++) ASSERT_EQ(OutputRing[block * 2048 + i], 0);
+}
+
+}  // namespace

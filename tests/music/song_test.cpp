@@ -1,0 +1,100 @@
+// Whole songs: one pass of each renders to the length an independent player
+// measured (within 1%), and the fast mixer produces exactly the samples of
+// the frame-by-frame reference mixer.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mixer.h"
+#include "music.h"
+#include "player.h"
+#include "replayer.h"
+#include "xm_writer.h"
+
+namespace {
+
+std::vector<uint8_t> Seen;
+
+bool FirstVisit(int32_t order, int32_t row, bool byPatternLoop) {
+    size_t at = size_t(order & 255) * 256 + size_t(row & 255);
+    if (Seen[at] && !byPatternLoop) return false;
+    Seen[at] = 1;
+    return true;
+}
+
+// Renders one pass; returns its length in frames and, if asked, the audio.
+uint64_t RenderOnePass(const std::string& path, std::vector<int16_t>* audio) {
+    std::vector<uint8_t> bytes = ReadFileBytes(path);
+    if (!LoadBytes(bytes)) return 0;
+    NoLoop = 1;
+    Seen.assign(65536, 0);
+    RowStartHook = FirstVisit;
+    uint64_t frames = 0;
+    while (SongLoaded() && frames < uint64_t(600) * OUTPUT_RATE) {
+        uint32_t block = WriteBlock;
+        FillBlock();
+        if (audio) audio->insert(audio->end(), OutputRing + block * 2048, OutputRing + block * 2048 + 2 * LastBlockFrames);
+        frames += LastBlockFrames;
+    }
+    RowStartHook = nullptr;
+    NoLoop = 0;
+    UnloadSong();
+    return frames;
+}
+
+double TableSeconds(const std::string& file) {
+    std::ifstream in(std::string(XM_DIR) + "/songs/durations.tsv");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream row(line);
+        std::string name, length;
+        row >> name >> length;
+        if (name != file) continue;
+        int minutes = 0;
+        double seconds = 0;
+        if (sscanf(length.c_str(), "%d:%lf", &minutes, &seconds) == 2) return minutes * 60 + seconds;
+    }
+    return -1;
+}
+
+class Songs : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Songs, OnePassMatchesTheMeasuredLength) {
+    double expected = TableSeconds(GetParam());
+    ASSERT_GT(expected, 0) << "no length for " << GetParam();
+    MusicSetVolume(25);
+    uint64_t frames = RenderOnePass(std::string(XM_DIR) + "/songs/" + GetParam(), nullptr);
+    double seconds = double(frames) / OUTPUT_RATE;
+    EXPECT_NEAR(seconds, expected, expected * 0.01) << GetParam();
+}
+
+TEST_P(Songs, FastMixerEqualsTheReferenceSampleForSample) {
+    MusicSetVolume(25);
+    std::vector<int16_t> fast, reference;
+    UseReferenceMixer = false;
+    RenderOnePass(std::string(XM_DIR) + "/songs/" + GetParam(), &fast);
+    UseReferenceMixer = true;
+    RenderOnePass(std::string(XM_DIR) + "/songs/" + GetParam(), &reference);
+    UseReferenceMixer = false;
+    ASSERT_GT(fast.size(), size_t(OUTPUT_RATE) * 60);
+    ASSERT_EQ(fast.size(), reference.size());
+    size_t differ = 0, first = 0;
+    for (size_t i = 0; i < fast.size(); i++)
+        if (fast[i] != reference[i] && differ++ == 0) first = i;
+    EXPECT_EQ(differ, 0u) << "first difference at value " << first;
+    int peak = 0;
+    for (int16_t v : fast) peak = std::max(peak, std::abs(int(v)));
+    EXPECT_GT(peak, 8000);  // real music, not silence
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, Songs, ::testing::Values("theday.xm", "milky.xm", "sv_ttt.xm"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             std::string n = info.param;
+                             return n.substr(0, n.find('.'));
+                         });
+
+}  // namespace
