@@ -4,8 +4,11 @@
 // "clicked <widget>" for each click the engine delivers, and "escape" when
 // Escape is pressed, which ends it. Exit code 0 when it saw a click and then
 // Escape, 1 when Escape came without a click, 2 when nothing ended it within
-// 20 seconds.
+// 20 seconds. With the argument --missing-file it instead loads a file that
+// does not exist from its load callback, which must end it with the engine's
+// error message box and exit code 1.
 #include <cstdio>
+#include <string>
 
 #include "support.h"
 
@@ -24,7 +27,13 @@ void OnButton(HxWidget widget, uint32_t event) {
     std::fflush(stdout);
 }
 
+bool LoadMissingFile = false;
+
 void OnLoad() {
+    if (LoadMissingFile) {
+        MemoryStream s{};
+        Engine().mem_LoadFromFile(&s, "no/such/dir/engine.pak");
+    }
     // Frame 1 green (normal), 2 yellow (under the mouse), 3 red (pressed).
     ButtonTexture = LoadTexture(3, 1, {0x00FF00FF, 0xFFFF00FF, 0xFF0000FF});
     Engine().tex_SetFrameSize(&ButtonTexture, 1, 1);
@@ -57,7 +66,8 @@ void OnTick() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    LoadMissingFile = argc > 1 && std::string(argv[1]) == "--missing-file";
     const Halvex& hx = Engine();
     hx.timer_Add(OnTick, 20);
     hx.engine_device(HX_EVENT_LOAD, OnLoad);

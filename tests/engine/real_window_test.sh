@@ -2,7 +2,9 @@
 # Drives the click demo in a real X window: checks a screenshot of the window
 # (the button is green, the background dark blue), moves the pointer over the
 # button and clicks it with xdotool, then presses Escape, and expects the
-# demo to report the click and end with exit code 0. Run it under
+# demo to report the click and end with exit code 0. Then it makes the demo
+# load a missing file and expects the error message box (closed by clicking
+# its OK button), the message on stderr and exit code 1. Run it under
 # tests/with_display.sh so that it gets an X server of its own.
 set -u
 demo="$1"
@@ -48,3 +50,31 @@ pid=
 [ "$(grep -c '^clicked' "$work/log")" = 1 ] || fail "expected exactly one click"
 echo "PASS: click delivered, Escape ended the demo"
 cat "$work/log"
+
+# --- the error message box ---
+env -u HALVEX_NO_MESSAGEBOX "$demo" --missing-file >"$work/log" 2>&1 &
+pid=$!
+box=
+for _ in $(seq 100); do
+  for w in $(xdotool search --classname '.*' 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Error ] && box=$w
+  done
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || fail "no message box titled 'Error' appeared"
+grep -q 'halvex: cannot open "no/such/dir/engine.pak": No such file or directory' "$work/log" ||
+  fail "the message is not on stderr"
+kill -0 "$pid" 2>/dev/null || fail "the program ended before the box was closed"
+eval "$(xdotool getwindowgeometry --shell "$box")"
+# The OK button sits centred, 28 pixels above the bottom of the box.
+bw=$WIDTH bh=$HEIGHT bx=$X by=$Y
+sleep 0.3
+xdotool mousemove $((bx + bw / 2)) $((by + bh - 28)) click 1
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "clicking OK did not close the box"
+wait "$pid"
+rc=$?
+pid=
+[ "$rc" = 1 ] || fail "exit code $rc after the error box, expected 1"
+echo "PASS: missing file shown in a message box, exit code 1"
