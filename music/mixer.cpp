@@ -115,34 +115,54 @@ inline void MixFramesGeneral(const int16_t* data, int64_t& x, int64_t step, int6
     }
 }
 
+// Steady volumes that are whole multiples of 128 (every completed ramp from
+// silence ends on one): then h(v x 128 T) = v x T exactly, and the sums of a
+// frame need only 32-bit products.
 template <bool Backward>
-inline void MixFramesSteady(const int16_t* data, int64_t& x, int64_t step, int64_t* out, uint32_t m,
-                            int64_t left, int64_t right) {
+inline void MixFramesWhole(const int16_t* data, int64_t& x, int64_t step, int64_t* out, uint32_t m,
+                           int32_t left, int32_t right) {
     int64_t p = x;
     if (left == right) {
         for (uint32_t i = 0; i < m; i++) {
-            int64_t c = Contribution(Interpolate(data, p) * left);
+            int64_t c = Interpolate(data, p) * left;
             out[2 * i] += c;
             out[2 * i + 1] += c;
             p = Backward ? p - step : p + step;
         }
     } else if (left == 0) {
         for (uint32_t i = 0; i < m; i++) {
-            out[2 * i + 1] += Contribution(Interpolate(data, p) * right);
+            out[2 * i + 1] += Interpolate(data, p) * right;
             p = Backward ? p - step : p + step;
         }
     } else if (right == 0) {
         for (uint32_t i = 0; i < m; i++) {
-            out[2 * i] += Contribution(Interpolate(data, p) * left);
+            out[2 * i] += Interpolate(data, p) * left;
             p = Backward ? p - step : p + step;
         }
     } else {
         for (uint32_t i = 0; i < m; i++) {
             int64_t v = Interpolate(data, p);
-            out[2 * i] += Contribution(v * left);
-            out[2 * i + 1] += Contribution(v * right);
+            out[2 * i] += v * left;
+            out[2 * i + 1] += v * right;
             p = Backward ? p - step : p + step;
         }
+    }
+    x = p;
+}
+
+template <bool Backward>
+inline void MixFramesSteady(const int16_t* data, int64_t& x, int64_t step, int64_t* out, uint32_t m,
+                            int32_t left, int32_t right) {
+    if (left % 128 == 0 && right % 128 == 0) {
+        MixFramesWhole<Backward>(data, x, step, out, m, left / 128, right / 128);
+        return;
+    }
+    int64_t p = x;
+    for (uint32_t i = 0; i < m; i++) {
+        int64_t v = Interpolate(data, p);
+        out[2 * i] += Contribution(v * left);
+        out[2 * i + 1] += Contribution(v * right);
+        p = Backward ? p - step : p + step;
     }
     x = p;
 }

@@ -7,6 +7,7 @@
 // It renders one pass of the song: it stops at the song's end, when playback
 // comes back to an order and row it has already played (other than through
 // a pattern loop), or after S seconds (default 600), whichever comes first.
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -50,33 +51,36 @@ bool ParseNumber(const char* text, double lo, double hi, double& out) {
     return true;
 }
 
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; i++) b[at + i] = uint8_t(v >> (8 * i));
+void Put32(uint8_t* b, uint32_t v) {
+    for (int i = 0; i < 4; i++) b[i] = uint8_t(v >> (8 * i));
 }
 
-bool WriteWav(const char* path, const std::vector<int16_t>& samples) {
-    std::vector<uint8_t> h(44);
-    uint32_t dataBytes = uint32_t(samples.size() * 2);
-    memcpy(&h[0], "RIFF", 4);
-    Put32(h, 4, 36 + dataBytes);
-    memcpy(&h[8], "WAVEfmt ", 8);
-    Put32(h, 16, 16);
-    Put32(h, 20, 1 | (2 << 16));  // PCM, two channels
-    Put32(h, 24, OUTPUT_RATE);
-    Put32(h, 28, OUTPUT_RATE * 4);
-    Put32(h, 32, 4 | (16 << 16));  // block alignment 4, 16 bits
-    memcpy(&h[36], "data", 4);
-    Put32(h, 40, dataBytes);
-    FILE* f = fopen(path, "wb");
-    if (!f) return false;
-    bool ok = fwrite(h.data(), 1, h.size(), f) == h.size();
-    std::vector<uint8_t> body(dataBytes);
-    for (size_t i = 0; i < samples.size(); i++) {
-        body[2 * i] = uint8_t(uint16_t(samples[i]));
-        body[2 * i + 1] = uint8_t(uint16_t(samples[i]) >> 8);
+// The 44-byte header of a 48 kHz 16-bit stereo PCM file with dataBytes of samples.
+void WavHeader(uint8_t* h, uint32_t dataBytes) {
+    memcpy(h, "RIFF", 4);
+    Put32(h + 4, 36 + dataBytes);
+    memcpy(h + 8, "WAVEfmt ", 8);
+    Put32(h + 16, 16);
+    Put32(h + 20, 1 | (2 << 16));  // PCM, two channels
+    Put32(h + 24, OUTPUT_RATE);
+    Put32(h + 28, OUTPUT_RATE * 4);
+    Put32(h + 32, 4 | (16 << 16));  // block alignment 4, 16 bits
+    memcpy(h + 36, "data", 4);
+    Put32(h + 40, dataBytes);
+}
+
+// Samples go to the file as they are rendered, little-endian.
+bool WriteSamples(FILE* f, const int16_t* samples, size_t count) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return fwrite(samples, 2, count, f) == count;
+    } else {
+        std::vector<uint8_t> bytes(2 * count);
+        for (size_t i = 0; i < count; i++) {
+            bytes[2 * i] = uint8_t(uint16_t(samples[i]));
+            bytes[2 * i + 1] = uint8_t(uint16_t(samples[i]) >> 8);
+        }
+        return fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     }
-    ok = ok && fwrite(body.data(), 1, body.size(), f) == body.size();
-    return fclose(f) == 0 && ok;
 }
 
 }  // namespace
@@ -121,8 +125,19 @@ int main(int argc, char** argv) {
     Visited.assign(256 * 256, 0);
     RowStartHook = FirstVisit;
 
+    FILE* out = fopen(files[1], "wb");
+    if (!out) {
+        fprintf(stderr, "xmrender: cannot write %s: %s\n", files[1], strerror(errno));
+        SongHeapDestroy();
+        return 1;
+    }
+    static char buffer[1 << 20];
+    setvbuf(out, buffer, _IOFBF, sizeof buffer);
+    uint8_t header[44];
+    WavHeader(header, 0);
+    bool written = fwrite(header, 1, sizeof header, out) == sizeof header;
+
     uint64_t maxFrames = uint64_t(maxSeconds * OUTPUT_RATE);
-    std::vector<int16_t> samples;
     uint64_t frames = 0;
     bool ended = false;
     while (frames < maxFrames) {
@@ -130,8 +145,7 @@ int main(int argc, char** argv) {
         FillBlock();
         uint32_t got = LastBlockFrames;
         if (got > maxFrames - frames) got = uint32_t(maxFrames - frames);
-        const int16_t* from = OutputRing + size_t(block) * BLOCK_FRAMES * 2;
-        samples.insert(samples.end(), from, from + 2 * size_t(got));
+        written = WriteSamples(out, OutputRing + size_t(block) * BLOCK_FRAMES * 2, 2 * size_t(got)) && written;
         frames += got;
         if (!SongLoaded()) {
             ended = true;
@@ -141,7 +155,9 @@ int main(int argc, char** argv) {
     RowStartHook = nullptr;
     if (SongLoaded()) SongHeapDestroy();
 
-    if (!WriteWav(files[1], samples)) {
+    WavHeader(header, uint32_t(frames * 4));
+    written = fseek(out, 0, SEEK_SET) == 0 && fwrite(header, 1, sizeof header, out) == sizeof header && written;
+    if (fclose(out) != 0 || !written) {
         fprintf(stderr, "xmrender: cannot write %s: %s\n", files[1], strerror(errno));
         return 1;
     }
