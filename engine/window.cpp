@@ -33,6 +33,8 @@ constexpr uint64_t kFramePeriodNs = 1000000000ull / 60;
 // the rest and goes on from the present moment.
 constexpr uint64_t kMaxCatchUpTicks = 3;
 constexpr uint64_t kNsPerMs = 1000000ull;
+constexpr int kOpenAttempts = 10;
+constexpr uint32_t kOpenRetryMs = 20;
 
 std::vector<std::unique_ptr<HxTimerRecord>> Timers;
 
@@ -80,22 +82,39 @@ void CloseWindow() {
     Engine.Canvas = nullptr;
     Engine.Renderer = nullptr;
     Engine.Window = nullptr;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The video subsystem (the display connection) stays open for the next
+    // engine_start; reopening it at once fails now and then.
 }
 
 void OpenWindow() {
     const char* noDisplay = " (a display is needed: run from a desktop session, or under xvfb-run)";
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        Fatal(std::string("cannot open a window: ") + SDL_GetError() + noDisplay);
+    // Opening the X display can fail for a moment (seen right after the
+    // process closed its previous connection); a few short retries ride that out.
     // Without a display SDL falls back to its invisible offscreen driver: a
     // game nobody can see. Only an explicit SDL_VIDEODRIVER may choose it.
-    const char* driver = SDL_GetCurrentVideoDriver();
     const char* wanted = std::getenv("SDL_VIDEODRIVER");
-    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
-        !(wanted && std::strstr(wanted, driver))) {
+    std::string error = "no display found";
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        if (attempt) SDL_Delay(kOpenRetryMs);
+        if (SDL_WasInit(SDL_INIT_VIDEO)) {
+            error.clear();
+            break;
+        }
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            error = SDL_GetError();
+            continue;
+        }
+        const char* driver = SDL_GetCurrentVideoDriver();
+        bool invisible =
+            driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+        if (!invisible || (wanted && std::strstr(wanted, driver))) {
+            error.clear();
+            break;
+        }
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        Fatal(std::string("cannot open a window: no display found") + noDisplay);
+        error = "no display found";
     }
+    if (!error.empty()) Fatal("cannot open a window: " + error + noDisplay);
     uint32_t flags = SDL_WINDOW_SHOWN;
     if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
     Engine.Window = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,

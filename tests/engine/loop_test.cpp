@@ -153,10 +153,11 @@ TEST(Timer, KeepsItsCadenceWithoutDrift) {
     double expected = elapsed * 1000 / 20;
     std::printf("20 ms timer: %d calls in %.3f s (expected %.1f)\n", TickCount, elapsed, expected);
     EXPECT_NEAR(TickCount, expected, expected * 0.02);
-    // No drift: the n-th call happens about n intervals after the start.
-    ASSERT_GE(TickTimes.size(), 100u);
-    double lastAt = Seconds(start, TickTimes[99]);
-    EXPECT_NEAR(lastAt, 100 * 0.020, 0.015) << "100th call";
+    // No drift: 100 calls after the 5th (leaving out a late start on a busy
+    // machine), 100 intervals have passed.
+    ASSERT_GE(TickTimes.size(), 110u);
+    double span = Seconds(TickTimes[4], TickTimes[104]);
+    EXPECT_NEAR(span, 100 * 0.020, 0.015) << "100 calls";
 }
 
 TEST(Timer, AChangedIntervalTakesEffect) {
@@ -184,7 +185,7 @@ TEST(Timer, AChangedIntervalTakesEffect) {
     // still ends at the old interval, every later one uses the new value.
     ASSERT_GT(countAtChange, 10);
     ASSERT_GT(int(TickTimes.size()) - countAtChange, 50);
-    double before = (countAtChange - 1) / Seconds(TickTimes[0], TickTimes[size_t(countAtChange - 1)]);
+    double before = (countAtChange - 5) / Seconds(TickTimes[4], TickTimes[size_t(countAtChange - 1)]);
     size_t first = size_t(countAtChange) + 1;  // the second call after the change
     double after = double(TickTimes.size() - 1 - first) / Seconds(TickTimes[first], TickTimes.back());
     double firstWait = Seconds(changed, TickTimes[size_t(countAtChange)]);
