@@ -38,6 +38,7 @@ HxWidget PressedWidget = 0;  // widget under the pointer when the left button we
 std::vector<HxWidget> PendingClicks;
 
 constexpr float kCaptionGap = 4;
+constexpr size_t kMaxPendingClicks = 64;
 constexpr uint32_t kDimColour = 0x808080;
 
 Widget* Find(HxWidget id) {
@@ -70,7 +71,10 @@ void GuiMouseDown(int x, int y) {
 }
 
 void GuiMouseUp(int x, int y) {
-    if (PressedWidget && TopmostAt(x, y) == PressedWidget) PendingClicks.push_back(PressedWidget);
+    // Without gui_Calc (the game stops calling it after game over) clicks
+    // would pile up: keep the first few.
+    if (PressedWidget && TopmostAt(x, y) == PressedWidget && PendingClicks.size() < kMaxPendingClicks)
+        PendingClicks.push_back(PressedWidget);
     PressedWidget = 0;
 }
 
