@@ -247,16 +247,19 @@ TEST(Timer, CatchesUpOnlyAFewTicksAfterAStall) {
         },
         [&](int) { return Seconds(start, Clock::now()) < 1.2; }));
     timer->Active = 0;
-    int burst = 0;
+    double elapsed = Seconds(start, Clock::now());
+    // The 300 ms stall leaves 15 ticks due. Delivered as a burst they would
+    // all come within a few ms; limited catch-up gives at most 4 at once,
+    // then the normal cadence (3 more ticks in 60 ms).
+    int soon = 0;
     for (double t : AfterStall)
-        if (t < 0.010) ++burst;
-    std::printf("after a 300 ms stall of a 20 ms timer: %d calls within 10 ms\n", burst);
-    EXPECT_GE(burst, 1) << "overdue ticks should still be delivered";
-    EXPECT_LE(burst, 4) << "a burst of overdue ticks";
-    // Then back to the normal cadence.
-    ASSERT_GE(AfterStall.size(), 10u);
-    double span = AfterStall[AfterStall.size() - 1] - AfterStall[AfterStall.size() - 6];
-    EXPECT_NEAR(span, 5 * 0.020, 0.012);
+        if (t < 0.060) ++soon;
+    std::printf("after a 300 ms stall of a 20 ms timer: %d calls within 60 ms, %d calls in %.2f s\n", soon,
+                StallCalls, elapsed);
+    EXPECT_GE(soon, 1) << "overdue ticks should still be delivered";
+    EXPECT_LE(soon, 8) << "a burst of overdue ticks";
+    // The skipped ticks are never delivered later.
+    EXPECT_LE(StallCalls, elapsed / 0.020 - 8);
 }
 
 void StopFromTimer() {
