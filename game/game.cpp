@@ -29,7 +29,8 @@ constexpr uint8_t ButtonAlpha = 200;
 
 
 // Where a gun's shell starts: 14 pixels right of the site, 10 above it.
-constexpr int32_t ShellStartX = 30, ShellStartY = 430, ShellStartStep = 48;
+constexpr int32_t ShellStartX = 30, ShellStartY = 430;
+constexpr int32_t ShellStartStep = static_cast<int32_t>(SiteSize);
 
 // Life bars under built sites.
 constexpr float SiteBarPixelsPerLife = 3;

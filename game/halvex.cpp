@@ -92,7 +92,7 @@ std::string u_FloatToText(float value, int32_t decimals) {
 
     bool negative = std::signbit(value);
     double magnitude = std::fabs(static_cast<double>(value));
-    static char exact[64 + ExactFloatDecimals];
+    char exact[64 + ExactFloatDecimals];
     std::snprintf(exact, sizeof exact, "%.*f", ExactFloatDecimals, magnitude);
     std::string text(exact);
     size_t point = text.find('.');

@@ -61,10 +61,30 @@ rest=$(diff_rms "$shots/start.png" "$shots/built.png" 280 2 150 20)
 echo "round/lifes text change: $rest"
 above 0.01 "$rest" || fail "round or lifes changed"
 
+# Another site selected, then closed with the right mouse button.
+other_x=400; other_y=536   # row 2, column 8
+click $((other_x + 24)) $((other_y + 24))
+park; shot other
+xdotool mousemove $((wx + 300)) $((wy + 250)) mousedown 3 sleep 0.3 mouseup 3
+park; shot closed
+plain=$(mean "$shots/start.png" $other_x $other_y 48 48)
+dark=$(mean "$shots/other.png" $other_x $other_y 48 48)
+light=$(mean "$shots/closed.png" $other_x $other_y 48 48)
+echo "second site: $plain plain, $dark selected, $light after the right button"
+above "$plain" "$(awk -v a="$dark" 'BEGIN { print a * 1.08 }')" || fail "the second site did not darken"
+above "$light" "$(awk -v a="$dark" 'BEGIN { print a * 1.08 }')" || fail "the right mouse button did not close the panel"
+
+# The "sound" box switches its tick.
+click 622 566
+park; shot sound
+box=$(diff_rms "$shots/closed.png" "$shots/sound.png" 616 560 12 12)
+echo "sound box change: $box"
+above "$box" 0.02 || fail "the sound box did not change"
+
 xdotool key --window "$wid" Escape 2>/dev/null || xdotool key Escape
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "Escape did not end the program"
 wait "$pid"; code=$?
 pid=
 [ "$code" = 0 ] || { cat "$shots/stderr.txt"; fail "exit code $code after Escape"; }
-echo "ok: site darkened, gun built, HUD changed, Escape gave exit code 0"
+echo "ok: site darkened, gun built, HUD changed, right button closed the panel, sound box switched, Escape gave exit code 0"
