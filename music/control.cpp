@@ -27,22 +27,11 @@
 #include <system_error>
 #include <thread>
 
+#include "loader.h"
 #include "music.h"
 #include "output.h"
 #include "player.h"
-#if __has_include("source.h") && __has_include("loader.h")
-#include "loader.h"
 #include "source.h"
-#else
-// The reader and loader are being written beside this file; until their
-// headers are in the tree these are their declarations.
-enum SourceKind : uint8_t { SOURCE_RESOURCE = 0, SOURCE_MEMORY = 1, SOURCE_FILE = 2 };
-void SelectSource(SourceKind kind, const void* source, uintptr_t size_or_module);
-void ReaderClose();
-bool SongHeapCreate();
-void SongHeapDestroy();
-bool LoadModule();
-#endif
 
 std::atomic<uint32_t> StopRequest{0};
 
