@@ -109,6 +109,30 @@ TEST_F(Blocks, GainScalesEverySample) {
     EXPECT_EQ(Peak(1), (full * 2068) >> 15);
 }
 
+// Sixty-four full-scale voices on one side add up to far more than 32 bits
+// hold: the sums saturate and the output clips instead of wrapping around.
+TEST(LoudMix, SixtyFourFullScaleVoicesClipWithoutWrapping) {
+    XmModule m;
+    m.channels = 64;
+    m.patterns.push_back(EmptyPattern(8, 64));
+    XmSample s;
+    s.data.assign(4000, 32767);
+    s.sixteen = true;
+    s.loopType = 1;
+    s.loopLength = 4000;
+    s.panning = 0;  // hard left
+    m.instruments.push_back(SimpleInstrument(s));
+    for (int c = 0; c < 64; c++) m.patterns[0].cells[c] = {49, 1, 0, 0, 0};
+    ASSERT_TRUE(LoadBytes(BuildXm(m)));
+    MusicSetVolume(25);
+    for (int b = 0; b < 4; b++) FillBlock();
+    for (uint32_t i = 0; i < BLOCK_FRAMES; i++) {
+        ASSERT_EQ(OutputRing[3 * 2048 + 2 * i], 32767) << i;
+        ASSERT_EQ(OutputRing[3 * 2048 + 2 * i + 1], 0) << i;
+    }
+    UnloadSong();
+}
+
 TEST(NoSong, BlocksAreSilent) {
     UnloadSong();
     for (int i = 0; i < 3; i++) OutputRing[i] = 5;
