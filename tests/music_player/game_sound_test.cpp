@@ -73,14 +73,9 @@ class GameSoundTest : public ::testing::Test {
         }
     }
     void TearDown() override {
-        if (game_ > 0) {
-            if (!window_.empty()) Shell("xdotool key --window " + window_ + " Escape");
-            bool ended =
-                WaitUntil([&] { return waitpid(game_, nullptr, WNOHANG) == game_; }, milliseconds(5000));
-            if (!ended) {
-                kill(game_, SIGKILL);
-                waitpid(game_, nullptr, 0);
-            }
+        if (game_ > 0 && !ended_) {
+            kill(game_, SIGKILL);
+            waitpid(game_, nullptr, 0);
         }
         std::remove(raw_.c_str());
     }
@@ -91,6 +86,7 @@ class GameSoundTest : public ::testing::Test {
     std::string raw_;
     std::string window_;
     pid_t game_ = -1;
+    bool ended_ = false;
 };
 
 TEST_F(GameSoundTest, MusicFromStartUpAndTheSoundBoxSilencesIt) {
@@ -128,6 +124,14 @@ TEST_F(GameSoundTest, MusicFromStartUpAndTheSoundBoxSilencesIt) {
         << "the music did not fall silent after the click";
     EXPECT_FALSE(AllSilent(audio, before_resume / 2, audio.size() - before_resume / 2))
         << "a second click did not bring the music back";
+
+    // Escape ends the game while the music plays; the player must not stand
+    // in the way of a normal exit.
+    Shell("xdotool mousemove --window " + window_ + " 300 200 key Escape");
+    int status = 0;
+    ended_ = WaitUntil([&] { return waitpid(game_, &status, WNOHANG) == game_; }, milliseconds(10000));
+    ASSERT_TRUE(ended_) << "the game did not end on Escape";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the game ended with status " << status;
 }
 
 }  // namespace
