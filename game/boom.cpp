@@ -14,7 +14,9 @@ constexpr float ShellSize = 16;
 constexpr float ShellTopLimit = -16;
 constexpr int32_t ScorePerShell = 1;
 
-void LoadShellTexture() { ShellTexture = LoadPackTexture(ShellEntry); }
+void LoadShellTexture() {
+    ShellTexture = LoadPackTexture(ShellEntry);
+}
 
 void AddShell(int32_t x, int32_t y, float damage, float speed) {
     Shell shell{};

@@ -27,7 +27,6 @@ constexpr float ButtonWidth = 48, ButtonHeight = 64;
 constexpr float SellX = 632, SellY = 364, SellWidth = 48, SellHeight = 25;
 constexpr uint8_t ButtonAlpha = 200;
 
-
 // Where a gun's shell starts: 14 pixels right of the site, 10 above it.
 constexpr int32_t ShellStartX = 30, ShellStartY = 430;
 constexpr int32_t ShellStartStep = static_cast<int32_t>(SiteSize);
@@ -45,7 +44,9 @@ constexpr float PanelLineY[4] = {330, 346, 362, 378};
 constexpr uint32_t PanelTextColour = 0x000000;
 constexpr float PanelValueScale = 10;  // damage and shell speed are shown ten-fold
 
-int32_t RoundToWhole(float value) { return static_cast<int32_t>(std::nearbyint(static_cast<double>(value))); }
+int32_t RoundToWhole(float value) {
+    return static_cast<int32_t>(std::nearbyint(static_cast<double>(value)));
+}
 
 static HxTexture LoadButtonTexture(int32_t entry, uint16_t frameHeight) {
     HxTexture texture = LoadPackTexture(entry);
@@ -56,22 +57,24 @@ static HxTexture LoadButtonTexture(int32_t entry, uint16_t frameHeight) {
 void CreateShopWidgets() {
     HxTexture gun[Grades], building[Grades], patrons[Grades];
     for (int g = 0; g < Grades; g++) gun[g] = LoadButtonTexture(GunButtonEntries[g], ButtonFrameHeight);
-    for (int g = 0; g < Grades; g++) building[g] = LoadButtonTexture(BuildingButtonEntries[g], ButtonFrameHeight);
-    for (int g = 0; g < Grades; g++) patrons[g] = LoadButtonTexture(PatronsButtonEntries[g], ButtonFrameHeight);
+    for (int g = 0; g < Grades; g++)
+        building[g] = LoadButtonTexture(BuildingButtonEntries[g], ButtonFrameHeight);
+    for (int g = 0; g < Grades; g++)
+        patrons[g] = LoadButtonTexture(PatronsButtonEntries[g], ButtonFrameHeight);
     HxTexture sell = LoadButtonTexture(SellButtonEntry, SellFrameHeight);
 
     HxWidget* gunButtons[Grades] = {&GunButton1, &GunButton2, &GunButton3};
     HxWidget* buildingButtons[Grades] = {&BuildingButton1, &BuildingButton2, &BuildingButton3};
     HxWidget* patronsButtons[Grades] = {&PatronsButton1, &PatronsButton2, &PatronsButton3};
     for (int g = 0; g < Grades; g++)
-        *gunButtons[g] = gui_AddImage(gun[g], ButtonColumnX[g], GunRowY, ButtonWidth, ButtonHeight, ButtonAlpha, 1,
-                                      1, OnGunButton);
+        *gunButtons[g] = gui_AddImage(gun[g], ButtonColumnX[g], GunRowY, ButtonWidth, ButtonHeight,
+                                      ButtonAlpha, 1, 1, OnGunButton);
     for (int g = 0; g < Grades; g++)
-        *buildingButtons[g] = gui_AddImage(building[g], ButtonColumnX[g], BuildingRowY, ButtonWidth, ButtonHeight,
-                                           ButtonAlpha, 1, 1, OnBuildingButton);
+        *buildingButtons[g] = gui_AddImage(building[g], ButtonColumnX[g], BuildingRowY, ButtonWidth,
+                                           ButtonHeight, ButtonAlpha, 1, 1, OnBuildingButton);
     for (int g = 0; g < Grades; g++)
-        *patronsButtons[g] = gui_AddImage(patrons[g], ButtonColumnX[g], PatronsRowY, ButtonWidth, ButtonHeight,
-                                          ButtonAlpha, 1, 1, OnPatronsButton);
+        *patronsButtons[g] = gui_AddImage(patrons[g], ButtonColumnX[g], PatronsRowY, ButtonWidth,
+                                          ButtonHeight, ButtonAlpha, 1, 1, OnPatronsButton);
     SellButton = gui_AddImage(sell, SellX, SellY, SellWidth, SellHeight, ButtonAlpha, 0, 1, OnSellButton);
 }
 
@@ -185,8 +188,8 @@ void RunBuildSites() {
             if (site.Damage != 0) {
                 // Without ammunition the gun waits for its tick next cycle.
                 if (Patrons > 0) {
-                    AddShell(ShellStartX + ShellStartStep * column, ShellStartY + ShellStartStep * row, site.Damage,
-                             site.Output);
+                    AddShell(ShellStartX + ShellStartStep * column, ShellStartY + ShellStartStep * row,
+                             site.Damage, site.Output);
                     Patrons--;
                 }
             } else {
@@ -227,8 +230,10 @@ void DrawGunPanel() {
     PanelText(PanelPriceX, PanelPriceY, Labelled("$", u_IntToText(price)), HX_TEXT_ALIGN_CENTER);
     PanelText(PanelTextX, PanelLineY[0], Labelled("Level: ", u_IntToText(grade)), 0);
     PanelText(PanelTextX, PanelLineY[1], Labelled("Life: ", u_FloatToText(site.Life, 0)), 0);
-    PanelText(PanelTextX, PanelLineY[2], Labelled("Damage: ", u_FloatToText(site.Damage * PanelValueScale, 0)), 0);
-    PanelText(PanelTextX, PanelLineY[3], Labelled("Speed: ", u_FloatToText(site.Output * PanelValueScale, 0)), 0);
+    PanelText(PanelTextX, PanelLineY[2],
+              Labelled("Damage: ", u_FloatToText(site.Damage * PanelValueScale, 0)), 0);
+    PanelText(PanelTextX, PanelLineY[3], Labelled("Speed: ", u_FloatToText(site.Output * PanelValueScale, 0)),
+              0);
 }
 
 void DrawBuildingPanel() {

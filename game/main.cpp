@@ -157,7 +157,9 @@ void GameTick() {
     mouse_ClearState();
 }
 
-void SpawnTick() { SpawnTank(); }
+void SpawnTick() {
+    SpawnTank();
+}
 
 void OnLoad() {
     std::string fontPath = std::string(DataDir) + FontFileName;
@@ -184,8 +186,8 @@ void OnLoad() {
     // Without the music file the player refuses to start and the game runs silent.
     mem_LoadFromFile(&MusicData, MusicFileName);
     MusicSetVolume(MusicVolume);
-    SoundBox = gui_AddCheckBox(SoundBoxTexture, SoundBoxX, SoundBoxY, SoundBoxSize, SoundBoxSize, 255, 1, 1, 1,
-                               GameFont, SoundBoxCaption, SoundBoxCaptionColour, 255, OnSoundBox);
+    SoundBox = gui_AddCheckBox(SoundBoxTexture, SoundBoxX, SoundBoxY, SoundBoxSize, SoundBoxSize, 255, 1, 1,
+                               1, GameFont, SoundBoxCaption, SoundBoxCaptionColour, 255, OnSoundBox);
     MusicPlay(MusicData.Data, MusicData.Size, MUSIC_SOURCE_MEMORY);
 }
 

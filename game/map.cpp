@@ -32,7 +32,8 @@ void DrawBackdrop() {
             spr_sDraw(GroundTexture, FieldLeft + GroundTileSize * i, GroundTileSize * j, GroundTileSize,
                       GroundTileSize, 0, 255, HX_FX_BLEND);
     for (int k = 0; k < BorderPieces; k++)
-        spr_sDraw(BorderTexture, 0, BorderPieceHeight * k, BorderWidth, BorderPieceHeight, 0, 255, HX_FX_BLEND);
+        spr_sDraw(BorderTexture, 0, BorderPieceHeight * k, BorderWidth, BorderPieceHeight, 0, 255,
+                  HX_FX_BLEND);
     for (int k = 0; k < BorderPieces; k++)
         spr_sDraw(BorderTexture, RightBorderX, BorderPieceHeight * k, BorderWidth, BorderPieceHeight, 0, 255,
                   RightBorderFlags);

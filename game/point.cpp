@@ -40,8 +40,9 @@ void CreateBuildSites() {
     BuildingTexture3 = LoadSiteTexture(BuildingEntries[2]);
     for (int row = 0; row < SiteRows; row++)
         for (int column = 0; column < SiteColumns; column++)
-            BuildSites[row][column].Widget = gui_AddImage(EmptySiteTexture, SiteX(column), SiteY(row), SiteSize,
-                                                          SiteSize, EmptySiteAlpha, 1, 1, OnSiteEvent);
+            BuildSites[row][column].Widget =
+                gui_AddImage(EmptySiteTexture, SiteX(column), SiteY(row), SiteSize, SiteSize, EmptySiteAlpha,
+                             1, 1, OnSiteEvent);
 }
 
 void ResetBuildSite(int32_t row, int32_t column) {

@@ -47,8 +47,12 @@ constexpr uint8_t EmptySiteAlpha = 120;
 constexpr uint8_t BuiltSiteAlpha = 255;
 constexpr int32_t ResetPhase = -1;
 
-inline float SiteX(int column) { return FieldLeft + SiteSize * column; }
-inline float SiteY(int row) { return SiteTop + SiteSize * row; }
+inline float SiteX(int column) {
+    return FieldLeft + SiteSize * column;
+}
+inline float SiteY(int row) {
+    return SiteTop + SiteSize * row;
+}
 inline bool SiteInGrid(int32_t row, int32_t column) {
     return row >= 0 && row < SiteRows && column >= 0 && column < SiteColumns;
 }

@@ -156,10 +156,10 @@ void DrawTanks() {
                   HX_FX_BLEND);
         if (tank.Life > 0) {
             float w = TankBarPixelsPerLife * tank.Life;
-            prim_Rect(tank.X + TankBarCentre - 1 - w / 2, tank.Y + TankBarTop, w + 2, TankBarHeight, TankBarOutlineColour,
-                      TankBarAlpha, 0);
-            prim_Rect(tank.X + TankBarCentre - w / 2, tank.Y + TankBarTop, w, TankBarHeight, TankBarColour, TankBarAlpha,
-                      HX_PR2D_FILL);
+            prim_Rect(tank.X + TankBarCentre - 1 - w / 2, tank.Y + TankBarTop, w + 2, TankBarHeight,
+                      TankBarOutlineColour, TankBarAlpha, 0);
+            prim_Rect(tank.X + TankBarCentre - w / 2, tank.Y + TankBarTop, w, TankBarHeight, TankBarColour,
+                      TankBarAlpha, HX_PR2D_FILL);
         }
     }
 }

@@ -11,8 +11,8 @@ struct Tank {
     float Life;
     float Speed;  // pixels per tick, downwards
     uint8_t Column;
-    float X;  // left edge, 48 Column + 16
-    float Y;  // top edge
+    float X;             // left edge, 48 Column + 16
+    float Y;             // top edge
     int32_t Frame;       // body animation frame, 1..4
     int32_t FrameTicks;  // ticks since the last frame change, 0..15
 };

@@ -42,7 +42,9 @@ void ForgetPack() {
     std::exit(1);
 }
 
-static uint32_t PackBytesLeft() { return Pack.Position <= Pack.Size ? Pack.Size - Pack.Position : 0; }
+static uint32_t PackBytesLeft() {
+    return Pack.Position <= Pack.Size ? Pack.Size - Pack.Position : 0;
+}
 
 // Reads the 4-byte length of the entry at the pack's position; a pack that
 // ends before the length or before the entry's data is an error, so that no
@@ -94,6 +96,6 @@ constexpr int PanelTilesAcross = 3, PanelTilesDown = 9;
 void DrawPanelBackground() {
     for (int i = 0; i < PanelTilesAcross; i++)
         for (int j = 0; j < PanelTilesDown; j++)
-            spr_sDraw(PanelTexture, PanelLeft + PanelTileSize * i, PanelTop + PanelTileSize * j, PanelTileSize,
-                      PanelTileSize, 0, 255, HX_FX_BLEND);
+            spr_sDraw(PanelTexture, PanelLeft + PanelTileSize * i, PanelTop + PanelTileSize * j,
+                      PanelTileSize, PanelTileSize, 0, 255, HX_FX_BLEND);
 }

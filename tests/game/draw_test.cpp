@@ -15,7 +15,9 @@ struct FrameReader {
         EXPECT_EQ(call.name, name) << "call " << next - 1;
         return call;
     }
-    void Expect(const std::string& name, std::vector<double> args) { EXPECT_EQ(Take(name).args, args) << name; }
+    void Expect(const std::string& name, std::vector<double> args) {
+        EXPECT_EQ(Take(name).args, args) << name;
+    }
     void ExpectText(std::string text, std::vector<double> args) {
         const FakeCall& call = Take("text_DrawEx");
         EXPECT_EQ(call.text, text);
@@ -40,15 +42,19 @@ TEST_F(DrawTest, FreshGameFrameLayersInOrder) {
     const double blend = HX_FX_BLEND;
     for (int i = 0; i < 5; i++)
         for (int j = 0; j < 5; j++)
-            frame.Expect("spr_sDraw", {double(GroundTexture), 16.0 + 128 * i, 128.0 * j, 128, 128, 0, 255, blend});
-    for (int k = 0; k < 10; k++) frame.Expect("spr_sDraw", {double(BorderTexture), 0, 64.0 * k, 16, 64, 0, 255, blend});
-    for (int k = 0; k < 10; k++) frame.Expect("spr_sDraw", {double(BorderTexture), 592, 64.0 * k, 16, 64, 0, 255, 1});
+            frame.Expect("spr_sDraw",
+                         {double(GroundTexture), 16.0 + 128 * i, 128.0 * j, 128, 128, 0, 255, blend});
+    for (int k = 0; k < 10; k++)
+        frame.Expect("spr_sDraw", {double(BorderTexture), 0, 64.0 * k, 16, 64, 0, 255, blend});
+    for (int k = 0; k < 10; k++)
+        frame.Expect("spr_sDraw", {double(BorderTexture), 592, 64.0 * k, 16, 64, 0, 255, 1});
     for (int c = 0; c < 12; c++)
         frame.Expect("spr_sDraw", {double(FrontRowTexture), 16.0 + 48 * c, 440, 48, 48, 0, 255, blend});
     // No selection: no frame. Then the 27 panel tiles, column by column.
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 9; j++)
-            frame.Expect("spr_sDraw", {double(PanelTexture), 608.0 + 64 * i, 24.0 + 64 * j, 64, 64, 0, 255, blend});
+            frame.Expect("spr_sDraw",
+                         {double(PanelTexture), 608.0 + 64 * i, 24.0 + 64 * j, 64, 64, 0, 255, blend});
     frame.Take("batch2d_End");
     frame.Take("gui_Draw");
     frame.Take("batch2d_Begin");
@@ -72,9 +78,9 @@ TEST_F(DrawTest, TanksLifeBarsShellsAndGunPanel) {
     BuildSites[2][3] = BuildSite{BuildSites[2][3].Widget, 9.5f, 0.6f, 17, 6};
     Selection = SiteSelection{2, 3, PanelGun};
     // Tanks at positions that show the trail's rounding and sign.
-    Tanks.push_back(Tank{15, 0.11f, 5, 256, 101.5f, 2, 3});   // rounds to 102: jitter 2
-    Tanks.push_back(Tank{0, 0.11f, 1, 64, -45.0f, 4, 0});     // life 0: no bar; -45: jitter -1
-    Tanks.push_back(Tank{4, 0.11f, 2, 112, 100.5f, 1, 0});    // rounds to 100 (half to even): jitter 0
+    Tanks.push_back(Tank{15, 0.11f, 5, 256, 101.5f, 2, 3});  // rounds to 102: jitter 2
+    Tanks.push_back(Tank{0, 0.11f, 1, 64, -45.0f, 4, 0});    // life 0: no bar; -45: jitter -1
+    Tanks.push_back(Tank{4, 0.11f, 2, 112, 100.5f, 1, 0});   // rounds to 100 (half to even): jitter 0
     TankCount = 3;
     Shells.push_back(Shell{6, 0.6f, 174, 300});
     ShellCount = 1;

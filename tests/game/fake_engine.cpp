@@ -54,11 +54,21 @@ static void FakeEngineDevice(uint32_t event, HxCallback callback) {
     if (event == HX_EVENT_LOAD) Fake.onLoad = callback;
     if (event == HX_EVENT_DRAW) Fake.onDraw = callback;
 }
-static void FakeEngineDisable(uint32_t what) { Record("engine_disable", {double(what)}); }
-static void FakeEngineStart(uint32_t a, uint32_t b) { Record("engine_start", {double(a), double(b)}); }
-static void FakeEngineStop() { Record("engine_stop", {}); }
-static void FakeSetCaption(const char* caption) { Record("wnd_SetCaption", {}, caption); }
-static void FakeShowCursor(uint8_t show) { Record("wnd_ShowCursor", {double(show)}); }
+static void FakeEngineDisable(uint32_t what) {
+    Record("engine_disable", {double(what)});
+}
+static void FakeEngineStart(uint32_t a, uint32_t b) {
+    Record("engine_start", {double(a), double(b)});
+}
+static void FakeEngineStop() {
+    Record("engine_stop", {});
+}
+static void FakeSetCaption(const char* caption) {
+    Record("wnd_SetCaption", {}, caption);
+}
+static void FakeShowCursor(uint8_t show) {
+    Record("wnd_ShowCursor", {double(show)});
+}
 static void FakeSetOptions(uint32_t w, uint32_t h, uint32_t r, uint8_t f, uint8_t v) {
     Record("scr_SetOptions", {double(w), double(h), double(r), double(f), double(v)});
 }
@@ -83,7 +93,9 @@ static uint8_t FakeMouseDown(uint8_t button) {
     Record("mouse_Down", {double(button)});
     return button == 2 && Fake.rightMouseDown;
 }
-static void FakeMouseClear() { Record("mouse_ClearState", {}); }
+static void FakeMouseClear() {
+    Record("mouse_ClearState", {});
+}
 static void FakeMemLoad(MemoryStream* stream, const char* name) {
     Record("mem_LoadFromFile", {}, name);
     *stream = MemoryStream{};
@@ -131,23 +143,29 @@ static HxFont FakeFontLoad(MemoryStream* stream) {
     Fake.font.Pages = Fake.fontPages;
     return &Fake.font;
 }
-static void FakeBatchBegin() { RecordDraw("batch2d_Begin", {}); }
-static void FakeBatchEnd() { RecordDraw("batch2d_End", {}); }
-static void FakeSprS(HxTexture t, float x, float y, float w, float h, float angle, uint8_t alpha, uint32_t flags) {
+static void FakeBatchBegin() {
+    RecordDraw("batch2d_Begin", {});
+}
+static void FakeBatchEnd() {
+    RecordDraw("batch2d_End", {});
+}
+static void FakeSprS(HxTexture t, float x, float y, float w, float h, float angle, uint8_t alpha,
+                     uint32_t flags) {
     RecordDraw("spr_sDraw", {double(t), x, y, w, h, angle, double(alpha), double(flags)});
 }
-static void FakeSprA(HxTexture t, float x, float y, float w, float h, float angle, uint16_t frame, uint8_t alpha,
-                     uint32_t flags) {
+static void FakeSprA(HxTexture t, float x, float y, float w, float h, float angle, uint16_t frame,
+                     uint8_t alpha, uint32_t flags) {
     RecordDraw("spr_aDraw", {double(t), x, y, w, h, angle, double(frame), double(alpha), double(flags)});
 }
 static void FakeRect(float x, float y, float w, float h, uint32_t colour, uint8_t alpha, uint32_t flags) {
     RecordDraw("prim_Rect", {x, y, w, h, double(colour), double(alpha), double(flags)});
 }
-static void FakeText(HxFont font, float x, float y, float scale, float spacing, const char* text, uint8_t alpha,
-                     uint32_t colour, uint32_t flags) {
-    RecordDraw("text_DrawEx",
-               {double(font == &Fake.font), x, y, scale, spacing, double(alpha), double(colour), double(flags)},
-               text);
+static void FakeText(HxFont font, float x, float y, float scale, float spacing, const char* text,
+                     uint8_t alpha, uint32_t colour, uint32_t flags) {
+    RecordDraw(
+        "text_DrawEx",
+        {double(font == &Fake.font), x, y, scale, spacing, double(alpha), double(colour), double(flags)},
+        text);
 }
 static HxWidget FakeAddImage(HxTexture t, float x, float y, float w, float h, uint8_t alpha, uint8_t visible,
                              uint8_t enabled, HxWidgetCallback callback) {
@@ -158,11 +176,13 @@ static HxWidget FakeAddImage(HxTexture t, float x, float y, float w, float h, ui
     Fake.widgetOrder.push_back(id);
     return id;
 }
-static HxWidget FakeAddCheckBox(HxTexture t, float x, float y, float w, float h, uint8_t alpha, uint8_t visible,
-                                uint8_t enabled, uint8_t checked, HxFont font, const char* caption,
-                                uint32_t colour, uint8_t captionAlpha, HxWidgetCallback callback) {
-    Record("gui_AddCheckBox", {double(t), x, y, w, h, double(alpha), double(visible), double(enabled),
-                               double(checked), double(font == &Fake.font), double(colour), double(captionAlpha)},
+static HxWidget FakeAddCheckBox(HxTexture t, float x, float y, float w, float h, uint8_t alpha,
+                                uint8_t visible, uint8_t enabled, uint8_t checked, HxFont font,
+                                const char* caption, uint32_t colour, uint8_t captionAlpha,
+                                HxWidgetCallback callback) {
+    Record("gui_AddCheckBox",
+           {double(t), x, y, w, h, double(alpha), double(visible), double(enabled), double(checked),
+            double(font == &Fake.font), double(colour), double(captionAlpha)},
            caption);
     HxWidget id = Fake.nextWidget++;
     Fake.widgets[id] = FakeWidget{t, x, y, w, h, alpha, visible, enabled, checked, caption, callback};
@@ -199,7 +219,9 @@ static void FakeGuiCalc() {
     }
     if (Fake.afterCalc) Fake.afterCalc();
 }
-static void FakeGuiDraw() { RecordDraw("gui_Draw", {}); }
+static void FakeGuiDraw() {
+    RecordDraw("gui_Draw", {});
+}
 }
 
 void InstallFakeEngine() {
@@ -246,7 +268,15 @@ uintptr_t MusicPlay(const void* source, uintptr_t size, uint32_t flags) {
     MusicCalls.push_back(FakeCall{"MusicPlay", {double(source != nullptr), double(size), double(flags)}, ""});
     return 1;
 }
-void MusicStop() { MusicCalls.push_back(FakeCall{"MusicStop", {}, ""}); }
-void MusicPause() { MusicCalls.push_back(FakeCall{"MusicPause", {}, ""}); }
-void MusicResume() { MusicCalls.push_back(FakeCall{"MusicResume", {}, ""}); }
-void MusicSetVolume(int32_t index) { MusicCalls.push_back(FakeCall{"MusicSetVolume", {double(index)}, ""}); }
+void MusicStop() {
+    MusicCalls.push_back(FakeCall{"MusicStop", {}, ""});
+}
+void MusicPause() {
+    MusicCalls.push_back(FakeCall{"MusicPause", {}, ""});
+}
+void MusicResume() {
+    MusicCalls.push_back(FakeCall{"MusicResume", {}, ""});
+}
+void MusicSetVolume(int32_t index) {
+    MusicCalls.push_back(FakeCall{"MusicSetVolume", {double(index)}, ""});
+}

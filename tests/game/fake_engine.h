@@ -36,7 +36,7 @@ struct FakeTimer {
 
 struct FakeEngine {
     std::vector<FakeCall> calls;
-    std::map<std::string, std::string> files;  // mem_LoadFromFile's view of the disk
+    std::map<std::string, std::string> files;        // mem_LoadFromFile's view of the disk
     std::map<HxTexture, std::string> textureSource;  // the bytes each texture was made from
     std::map<HxTexture, std::pair<int, int>> frameSize;
     std::map<HxWidget, FakeWidget> widgets;
@@ -52,7 +52,7 @@ struct FakeEngine {
     HxCallback onLoad = nullptr, onDraw = nullptr;
     HxTexture nextTexture = 1;
     HxWidget nextWidget = 1000;
-    bool recordDrawing = true;  // the long simulation switches recording off
+    bool recordDrawing = true;        // the long simulation switches recording off
     std::function<void()> afterCalc;  // runs at the end of every gui_Calc
 
     // Calls by name, in order.

@@ -1,12 +1,12 @@
 // halvex_test.cpp - the engine binding and the number-to-text helpers.
+#include "halvex.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdlib>
 #include <set>
 #include <string>
-
-#include "halvex.h"
 
 TEST(IntToText, WritesPlainDecimal) {
     EXPECT_EQ(u_IntToText(0), "0");
@@ -36,9 +36,9 @@ TEST(FloatToText, ZeroDecimalsRoundHalfAwayFromZero) {
 
 TEST(FloatToText, DecimalsAreExactlyAsAsked) {
     EXPECT_EQ(u_FloatToText(2.5f, 1), "2.5");
-    EXPECT_EQ(u_FloatToText(0.125f, 2), "0.13");   // an exact tie rounds away from zero
+    EXPECT_EQ(u_FloatToText(0.125f, 2), "0.13");  // an exact tie rounds away from zero
     EXPECT_EQ(u_FloatToText(-0.125f, 2), "-0.13");
-    EXPECT_EQ(u_FloatToText(1.005f, 2), "1.00");   // 1.005f lies just below 1.005
+    EXPECT_EQ(u_FloatToText(1.005f, 2), "1.00");  // 1.005f lies just below 1.005
     EXPECT_EQ(u_FloatToText(9.999f, 2), "10.00");
     EXPECT_EQ(u_FloatToText(3.0f, 3), "3.000");
     EXPECT_EQ(u_FloatToText(16777216.0f, 0), "16777216");

@@ -5,9 +5,9 @@ using LoadTest = GameTest;
 
 TEST_F(LoadTest, StartUpRegistersTimersCallbacksAndWindowInOrder) {
     RunEngine();
-    std::vector<std::string> expected = {"timer_Add",      "timer_Add",      "engine_device", "engine_device",
-                                         "engine_disable", "wnd_SetCaption", "wnd_ShowCursor", "scr_SetOptions",
-                                         "engine_start"};
+    std::vector<std::string> expected = {"timer_Add",      "timer_Add",      "engine_device",
+                                         "engine_device",  "engine_disable", "wnd_SetCaption",
+                                         "wnd_ShowCursor", "scr_SetOptions", "engine_start"};
     EXPECT_EQ(Fake.Names(), expected);
     EXPECT_EQ(Fake.calls[0].args, std::vector<double>{20});
     EXPECT_EQ(Fake.timers[0].callback, &GameTick);
@@ -40,9 +40,10 @@ TEST_F(LoadTest, LoadsEveryTextureFromItsEntryInOrder) {
         EXPECT_EQ(call.args[0], 0xFF00FF);
         EXPECT_EQ(call.args[1], 1074);
     }
-    for (HxTexture t = 1; t < Fake.nextTexture; t++) entries.push_back(std::stoi(Fake.textureSource[t].substr(6)));
-    std::vector<int> expected = {1, 22, 26, 10, 20, 9, 27, 21, 18, 19, 23, 24, 25, 11, 12, 13, 5, 6, 7, 2, 3, 4,
-                                 14, 15, 16, 17, 8};
+    for (HxTexture t = 1; t < Fake.nextTexture; t++)
+        entries.push_back(std::stoi(Fake.textureSource[t].substr(6)));
+    std::vector<int> expected = {1,  22, 26, 10, 20, 9, 27, 21, 18, 19, 23, 24, 25, 11,
+                                 12, 13, 5,  6,  7,  2, 3,  4,  14, 15, 16, 17, 8};
     EXPECT_EQ(entries, expected);
 
     EXPECT_EQ(FontPageTexture, Fake.TextureOfEntry(1));
@@ -65,10 +66,13 @@ TEST_F(LoadTest, LoadsEveryTextureFromItsEntryInOrder) {
     // 48 x 64 for buy buttons, 48 x 25 for the sell button, none elsewhere.
     EXPECT_EQ(Fake.frameSize[SoundBoxTexture], std::make_pair(12, 12));
     EXPECT_EQ(Fake.frameSize[TankTexture], std::make_pair(48, 48));
-    for (int e : {19, 23, 24, 25, 11, 12, 13}) EXPECT_EQ(Fake.frameSize[Fake.TextureOfEntry(e)], std::make_pair(48, 48));
-    for (int e : {5, 6, 7, 2, 3, 4, 14, 15, 16}) EXPECT_EQ(Fake.frameSize[Fake.TextureOfEntry(e)], std::make_pair(48, 64));
+    for (int e : {19, 23, 24, 25, 11, 12, 13})
+        EXPECT_EQ(Fake.frameSize[Fake.TextureOfEntry(e)], std::make_pair(48, 48));
+    for (int e : {5, 6, 7, 2, 3, 4, 14, 15, 16})
+        EXPECT_EQ(Fake.frameSize[Fake.TextureOfEntry(e)], std::make_pair(48, 64));
     EXPECT_EQ(Fake.frameSize[Fake.TextureOfEntry(17)], std::make_pair(48, 25));
-    for (int e : {1, 22, 10, 20, 9, 27, 18, 8}) EXPECT_EQ(Fake.frameSize.count(Fake.TextureOfEntry(e)), 0u) << e;
+    for (int e : {1, 22, 10, 20, 9, 27, 18, 8})
+        EXPECT_EQ(Fake.frameSize.count(Fake.TextureOfEntry(e)), 0u) << e;
     EXPECT_EQ(Fake.Named("tex_SetFrameSize").size(), 19u);
 }
 
@@ -97,9 +101,9 @@ TEST_F(LoadTest, CreatesSitesAndShopWidgets) {
                      {PatronsButton3, 16, 737, 230, 64, 1}, {SellButton, 17, 632, 364, 25, 0}};
     for (int b = 0; b < 10; b++) {
         EXPECT_EQ(Fake.widgetOrder[36 + b], buttons[b].widget) << b;
-        EXPECT_EQ(images[36 + b].args, (std::vector<double>{double(Fake.TextureOfEntry(buttons[b].entry)),
-                                                            buttons[b].x, buttons[b].y, 48, buttons[b].h, 200,
-                                                            buttons[b].visible, 1}))
+        EXPECT_EQ(images[36 + b].args,
+                  (std::vector<double>{double(Fake.TextureOfEntry(buttons[b].entry)), buttons[b].x,
+                                       buttons[b].y, 48, buttons[b].h, 200, buttons[b].visible, 1}))
             << b;
     }
     EXPECT_EQ(Selection.Row, -1);
@@ -127,8 +131,8 @@ TEST_F(LoadTest, FontAndMusicStepsInOrder) {
     EXPECT_EQ(MusicCalls[1].args, (std::vector<double>{1, 9, 1}));
     EXPECT_EQ(Fake.calls.back().name, "gui_AddCheckBox");
     EXPECT_EQ(Fake.calls.back().text, "sound");
-    EXPECT_EQ(Fake.calls.back().args, (std::vector<double>{double(SoundBoxTexture), 616, 560, 12, 12, 255, 1, 1, 1,
-                                                           1, 0x222222, 255}));
+    EXPECT_EQ(Fake.calls.back().args, (std::vector<double>{double(SoundBoxTexture), 616, 560, 12, 12, 255, 1,
+                                                           1, 1, 1, 0x222222, 255}));
     EXPECT_EQ(SoundBox, Fake.widgetOrder.back());
     EXPECT_TRUE(MusicOn);
 }

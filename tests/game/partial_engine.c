@@ -6,7 +6,10 @@
 
 static HxTimerRecord Timer;
 
-void engine_start(uint32_t fsaa, uint32_t stencil) { (void)fsaa; (void)stencil; }
+void engine_start(uint32_t fsaa, uint32_t stencil) {
+    (void)fsaa;
+    (void)stencil;
+}
 HxTimer timer_Add(HxCallback callback, uint32_t interval) {
     Timer.Active = 1;
     Timer.Interval = interval;

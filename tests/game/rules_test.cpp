@@ -14,8 +14,8 @@ class RulesTest : public GameTest {
     }
     std::vector<bool> BuyButtonsEnabled() {
         std::vector<bool> out;
-        for (HxWidget b : {GunButton1, GunButton2, GunButton3, BuildingButton1, BuildingButton2, BuildingButton3,
-                           PatronsButton1, PatronsButton2, PatronsButton3})
+        for (HxWidget b : {GunButton1, GunButton2, GunButton3, BuildingButton1, BuildingButton2,
+                           BuildingButton3, PatronsButton1, PatronsButton2, PatronsButton3})
             out.push_back(W(b).enabled);
         return out;
     }
@@ -77,7 +77,7 @@ TEST_F(RulesTest, BuiltSitesSelectWithTheirPanelAndShowSell) {
     EXPECT_EQ(Money, money);
     EXPECT_EQ(Selection.Panel, PanelNone);
     EXPECT_FALSE(W(SellButton).visible);
-    EXPECT_EQ(BuildSites[1][0].Phase, -1);  // the empty site was reset
+    EXPECT_EQ(BuildSites[1][0].Phase, -1);   // the empty site was reset
     EXPECT_EQ(BuildSites[0][3].Output, 10);  // the building is untouched
 }
 
@@ -193,7 +193,8 @@ TEST_F(RulesTest, PatronsPacksCarryABonus) {
 
 TEST_F(RulesTest, SellingRefundsHalfWhateverTheLife) {
     ChangeMoney(5000);
-    HxWidget buttons[6] = {GunButton1, GunButton2, GunButton3, BuildingButton1, BuildingButton2, BuildingButton3};
+    HxWidget buttons[6] = {GunButton1,      GunButton2,      GunButton3,
+                           BuildingButton1, BuildingButton2, BuildingButton3};
     int refunds[6] = {100, 250, 450, 50, 150, 300};
     for (int k = 0; k < 6; k++) {
         Build(1, k, buttons[k]);
@@ -567,8 +568,8 @@ TEST_F(RulesTest, EscapeStopsTheEngineAndTheTickRunsOn) {
     Fake.calls.clear();
     Fake.escapePressed = true;
     GameTick();
-    EXPECT_EQ(Fake.Names(), (std::vector<std::string>{"key_Press", "engine_stop", "key_ClearState",
-                                                      "mouse_ClearState"}));
+    EXPECT_EQ(Fake.Names(),
+              (std::vector<std::string>{"key_Press", "engine_stop", "key_ClearState", "mouse_ClearState"}));
 }
 
 TEST_F(RulesTest, TickOrderShellsThenSitesThenTanks) {

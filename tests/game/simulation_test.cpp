@@ -30,7 +30,8 @@ int32_t ExpectedClickDelta(HxWidget widget) {
         const BuildSite& site = BuildSites[Selection.Row][Selection.Column];
         for (int g = 0; g < 3; g++) {
             if (Selection.Panel == PanelGun && site.Damage == GunDamage[g]) return GunRefund[g];
-            if (Selection.Panel == PanelMoneyBuilding && site.Output == BuildingPayout[g]) return BuildingRefund[g];
+            if (Selection.Panel == PanelMoneyBuilding && site.Output == BuildingPayout[g])
+                return BuildingRefund[g];
         }
     }
     return 0;
@@ -73,14 +74,16 @@ TEST_F(SimulationTest, TwoHundredThousandTicksKeepTheInvariants) {
         if (buyNext) {
             // Right after a site click the script mostly buys something for it.
             buyNext = false;
-            HxWidget buy[6] = {GunButton1, GunButton2, GunButton3, BuildingButton1, BuildingButton2, BuildingButton3};
+            HxWidget buy[6] = {GunButton1,      GunButton2,      GunButton3,
+                               BuildingButton1, BuildingButton2, BuildingButton3};
             if (roll < 800) click = buy[(script() % 10) < 7 ? script() % 3 : 3 + script() % 3];
         } else if (roll < 15) {
             buyNext = true;
             click = BuildSites[script() % 3][script() % 12].Widget;
         } else if (roll < 35) {
-            HxWidget shop[10] = {GunButton1,     GunButton2,     GunButton3,     BuildingButton1, BuildingButton2,
-                                 BuildingButton3, PatronsButton1, PatronsButton2, PatronsButton3, SellButton};
+            HxWidget shop[10] = {GunButton1,      GunButton2,      GunButton3,     BuildingButton1,
+                                 BuildingButton2, BuildingButton3, PatronsButton1, PatronsButton2,
+                                 PatronsButton3,  SellButton};
             click = shop[script() % 10];
         } else if (roll < 47) {
             Fake.rightMouseDown = true;
@@ -101,7 +104,8 @@ TEST_F(SimulationTest, TwoHundredThousandTicksKeepTheInvariants) {
                 for (auto& site : row)
                     if (site.Phase == CycleTick && site.Damage == 0)
                         for (int g = 0; g < 3; g++)
-                            if (site.Output == BuildingPayout[g]) payouts += static_cast<int32_t>(BuildingPayout[g]);
+                            if (site.Output == BuildingPayout[g])
+                                payouts += static_cast<int32_t>(BuildingPayout[g]);
         };
 
         GameTick();
@@ -135,16 +139,19 @@ TEST_F(SimulationTest, TwoHundredThousandTicksKeepTheInvariants) {
         ASSERT_GE(Score, scoreBefore);
         ASSERT_GE(Patrons, 0);
         ASSERT_GE(Money, 0);
-        int32_t prices[9] = {GunPrice[0],      GunPrice[1],      GunPrice[2],      BuildingPrice[0], BuildingPrice[1],
-                             BuildingPrice[2], PatronsPrice[0], PatronsPrice[1], PatronsPrice[2]};
-        HxWidget buttons[9] = {GunButton1,      GunButton2,     GunButton3,     BuildingButton1, BuildingButton2,
-                               BuildingButton3, PatronsButton1, PatronsButton2, PatronsButton3};
+        int32_t prices[9] = {GunPrice[0],      GunPrice[1],      GunPrice[2],
+                             BuildingPrice[0], BuildingPrice[1], BuildingPrice[2],
+                             PatronsPrice[0],  PatronsPrice[1],  PatronsPrice[2]};
+        HxWidget buttons[9] = {GunButton1,      GunButton2,      GunButton3,
+                               BuildingButton1, BuildingButton2, BuildingButton3,
+                               PatronsButton1,  PatronsButton2,  PatronsButton3};
         for (int b = 0; b < 9; b++) ASSERT_EQ(Fake.widgets[buttons[b]].enabled != 0, Money >= prices[b]) << b;
         for (const FakeCall& call : Fake.calls)
             if (call.name == "gui_SetTexture" || call.name == "gui_SetAlpha") {
                 ASSERT_TRUE(siteWidgets.count(static_cast<HxWidget>(call.args[1]))) << "tick " << t;
             }
-        ASSERT_TRUE((Selection.Row == -1 && Selection.Column == -1) || SiteInGrid(Selection.Row, Selection.Column));
+        ASSERT_TRUE((Selection.Row == -1 && Selection.Column == -1) ||
+                    SiteInGrid(Selection.Row, Selection.Column));
         ASSERT_TRUE(CycleTick >= 0 && CycleTick <= LastCycleTick);
         ASSERT_TRUE(CycleCount >= 0 && CycleCount < 10);
         for (const Tank& tank : Tanks) ASSERT_LT(tank.Column, 12);
@@ -169,10 +176,11 @@ TEST_F(SimulationTest, TwoHundredThousandTicksKeepTheInvariants) {
     EXPECT_GT(ledger.through, 10);
     EXPECT_GT(ledger.shots, 100);
     RecordProperty("games", ledger.games);
-    std::printf("simulated %lld ticks in %d games: %lld purchases, %lld sales, %lld payouts, %lld tanks destroyed, "
-                "%lld through, %lld shots\n",
-                static_cast<long long>(ledger.ticks), ledger.games, static_cast<long long>(ledger.purchases),
-                static_cast<long long>(ledger.sales), static_cast<long long>(ledger.payouts),
-                static_cast<long long>(ledger.destroyed), static_cast<long long>(ledger.through),
-                static_cast<long long>(ledger.shots));
+    std::printf(
+        "simulated %lld ticks in %d games: %lld purchases, %lld sales, %lld payouts, %lld tanks destroyed, "
+        "%lld through, %lld shots\n",
+        static_cast<long long>(ledger.ticks), ledger.games, static_cast<long long>(ledger.purchases),
+        static_cast<long long>(ledger.sales), static_cast<long long>(ledger.payouts),
+        static_cast<long long>(ledger.destroyed), static_cast<long long>(ledger.through),
+        static_cast<long long>(ledger.shots));
 }
