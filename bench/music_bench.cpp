@@ -39,7 +39,7 @@ std::vector<int16_t> Audio;  // the render, kept for the comparison outside the 
 
 struct Result {
     double seconds = 1e30;  // best wall time of a render
-    double cpu = 1e30;  // best processor time of a render
+    double cpu = 1e30;      // best processor time of a render
     uint64_t frames = 0;
     uint64_t checksum = 0;
 };
@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
     double audio = double(fast.frames) / OUTPUT_RATE;
     printf("song: %s, %.3f s of audio, best of %d renders\n", argv[1], audio, repeats);
     printf("                 wall time            processor time\n");
-    printf("fast mixer:      %7.4f s %6.0fx    %7.4f s %6.0fx real time\n", fast.seconds, audio / fast.seconds,
-           fast.cpu, audio / fast.cpu);
+    printf("fast mixer:      %7.4f s %6.0fx    %7.4f s %6.0fx real time\n", fast.seconds,
+           audio / fast.seconds, fast.cpu, audio / fast.cpu);
     printf("reference mixer: %7.4f s %6.0fx    %7.4f s %6.0fx real time\n", reference.seconds,
            audio / reference.seconds, reference.cpu, audio / reference.cpu);
     printf("fast / reference: %.2fx (processor time)\n", reference.cpu / fast.cpu);

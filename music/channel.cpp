@@ -30,8 +30,8 @@ struct Tables {
         for (int32_t k = AMIGA_LOW; k <= AMIGA_HIGH; k++)
             amiga[k - AMIGA_LOW] = int32_t(std::llround(13.375L * std::exp2l((long double)k / 12)));
         for (int32_t i = 0; i < OCTAVE_UNITS; i++)
-            linear[i] = uint64_t(std::llround(MIDDLE_FREQUENCY * std::exp2l((long double)i / OCTAVE_UNITS) *
-                                              4294967296.0L));
+            linear[i] = uint64_t(
+                std::llround(MIDDLE_FREQUENCY * std::exp2l((long double)i / OCTAVE_UNITS) * 4294967296.0L));
     }
 };
 const Tables& GetTables() {
@@ -51,7 +51,9 @@ int32_t Clamp32(int64_t v) {
     return int32_t(v);
 }
 
-int32_t Limit(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : v > hi ? hi : v; }
+int32_t Limit(int32_t v, int32_t lo, int32_t hi) {
+    return v < lo ? lo : v > hi ? hi : v;
+}
 
 struct EnvelopeView {
     const EnvelopePoint* points;
@@ -61,8 +63,8 @@ struct EnvelopeView {
 EnvelopeView View(const InstrumentRecord* ins, bool panning) {
     const InstrumentHeader& h = ins->header;
     if (panning)
-        return {h.panningPoints, h.panningCount, h.panningSustain, h.panningLoopStart, h.panningLoopEnd,
-                h.panningType};
+        return {h.panningPoints,    h.panningCount,   h.panningSustain,
+                h.panningLoopStart, h.panningLoopEnd, h.panningType};
     return {h.volumePoints, h.volumeCount, h.volumeSustain, h.volumeLoopStart, h.volumeLoopEnd, h.volumeType};
 }
 
@@ -203,9 +205,15 @@ void UpdateVoice(ChannelState& ch, const SampleRecord* sample, const InstrumentR
             if (p >= 128) w = -w;
             break;
         }
-        case 1: w = p < 128 ? 64 : -64; break;
-        case 2: w = (128 - int32_t((p - 128) & 255)) >> 1; break;
-        default: w = (128 - int32_t((128 - p) & 255)) >> 1; break;
+        case 1:
+            w = p < 128 ? 64 : -64;
+            break;
+        case 2:
+            w = (128 - int32_t((p - 128) & 255)) >> 1;
+            break;
+        default:
+            w = (128 - int32_t((128 - p) & 255)) >> 1;
+            break;
     }
     int32_t v = int32_t(h.vibratoDepth) * w;
     if (h.vibratoSweep) v = v * ch.autoVibratoSweep / h.vibratoSweep;

@@ -23,8 +23,12 @@ constexpr uint32_t MAX_PATTERN_ROWS = 256;
 constexpr uint8_t PACKED_4BIT = 0xAD;
 constexpr uint32_t CHUNK = 8192;  // sample data is read through a buffer this size
 
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint16_t Le16(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
+uint32_t Le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 // Reads into a buffer that is cleared first, so that bytes a short source
 // does not deliver are zero rather than whatever the buffer held.

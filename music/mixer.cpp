@@ -21,14 +21,18 @@ namespace {
 
 constexpr uint32_t STEP_LIMIT_INTEGER = 31;  // steps of 32.0 and more are limited to just below 32
 
-inline int64_t VoicePosition(const Voice& v) { return int64_t((uint64_t(v.position) << 32) | v.fraction); }
+inline int64_t VoicePosition(const Voice& v) {
+    return int64_t((uint64_t(v.position) << 32) | v.fraction);
+}
 inline void StorePosition(Voice& v, int64_t x) {
     v.position = uint32_t(uint64_t(x) >> 32);
     v.fraction = uint32_t(uint64_t(x));
 }
 
 // The rounding of one voice's contribution: floor((floor(t / 64) + (t < 0)) / 2).
-inline int64_t Contribution(int64_t t) { return ((t >> 6) + (t < 0 ? 1 : 0)) >> 1; }
+inline int64_t Contribution(int64_t t) {
+    return ((t >> 6) + (t < 0 ? 1 : 0)) >> 1;
+}
 
 // The interpolated sample x 64 at position x.
 inline int64_t Interpolate(const int16_t* data, int64_t x) {
@@ -159,14 +163,15 @@ inline void MixFramesWhole(const int16_t* data, int64_t& x, int64_t step, int64_
 // every lane. A 32-bit gather reads each frame's sample and the one after it.
 template <bool Backward>
 __attribute__((target("avx2"))) void MixFramesWholeAvx2(const int16_t* data, int64_t& x, int64_t step,
-                                                          int64_t* out, uint32_t m, int32_t left, int32_t right) {
+                                                        int64_t* out, uint32_t m, int32_t left,
+                                                        int32_t right) {
     int64_t p = x;
     uint32_t quads = m / 4;
     if (quads) {
         const int64_t s = Backward ? -step : step;
         __m256i pos = _mm256_set_epi64x(p + 3 * s, p + 2 * s, p + s, p);
         const __m256i advance = _mm256_set1_epi64x(4 * s);
-        const __m256i odd = _mm256_setr_epi32(1, 3, 5, 7, 0, 0, 0, 0);  // high halves: the indices
+        const __m256i odd = _mm256_setr_epi32(1, 3, 5, 7, 0, 0, 0, 0);   // high halves: the indices
         const __m256i even = _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0);  // low halves: the fractions
         const __m128i vl = _mm_set1_epi32(left), vr = _mm_set1_epi32(right);
         const int* base = reinterpret_cast<const int*>(data);
@@ -201,7 +206,10 @@ __attribute__((target("avx2"))) void MixFramesWholeAvx2(const int16_t* data, int
     x = p;
 }
 
-const bool HasAvx2 = __builtin_cpu_supports("avx2");
+const bool HasAvx2 = [] {
+    __builtin_cpu_init();  // this may run before the library's own start-up code
+    return __builtin_cpu_supports("avx2") != 0;
+}();
 #endif
 
 template <bool Backward>
@@ -287,8 +295,8 @@ void MixOne(Voice& v, int64_t* out, uint32_t frames) {
             const int16_t* data = s->data;
             if (Reference || v.rampLeft) {
                 if (v.direction)
-                    MixFramesGeneral<true>(data, x, step, out, m, v.leftVolume, v.rightVolume, v.leftIncrement,
-                                           v.rightIncrement);
+                    MixFramesGeneral<true>(data, x, step, out, m, v.leftVolume, v.rightVolume,
+                                           v.leftIncrement, v.rightIncrement);
                 else
                     MixFramesGeneral<false>(data, x, step, out, m, v.leftVolume, v.rightVolume,
                                             v.leftIncrement, v.rightIncrement);
@@ -325,8 +333,12 @@ void MixOne(Voice& v, int64_t* out, uint32_t frames) {
 
 }  // namespace
 
-void MixVoice(Voice& voice, int64_t* dest, uint32_t frames) { MixOne<false>(voice, dest, frames); }
-void MixVoiceReference(Voice& voice, int64_t* dest, uint32_t frames) { MixOne<true>(voice, dest, frames); }
+void MixVoice(Voice& voice, int64_t* dest, uint32_t frames) {
+    MixOne<false>(voice, dest, frames);
+}
+void MixVoiceReference(Voice& voice, int64_t* dest, uint32_t frames) {
+    MixOne<true>(voice, dest, frames);
+}
 
 void MixVoices(int64_t* dest, uint32_t frames) {
     uint32_t count = 2 * Song.channelCount;

@@ -23,8 +23,8 @@ uint64_t SongFramesPlayed = 0;
 namespace {
 
 // About 2 dB a step; index 0 is nearly, but not entirely, silent.
-constexpr uint32_t GainTable[26] = {1,    130,  164,  207,  260,  328,   413,   519,   654,
-                                    823,  1036, 1305, 1642, 2068, 2603,  3277,  4125,  5193,
+constexpr uint32_t GainTable[26] = {1,    130,  164,   207,   260,   328,   413,   519,  654,
+                                    823,  1036, 1305,  1642,  2068,  2603,  3277,  4125, 5193,
                                     6538, 8231, 10362, 13045, 16423, 20675, 26029, 32768};
 constexpr uint32_t MAX_VOLUME_INDEX = 25;
 constexpr int64_t MIX_UNIT = 16320;  // a mix value this large becomes one output step
@@ -36,7 +36,7 @@ int64_t MixBuffer[2 * BLOCK_FRAMES];
 // The conversion of a whole block, written so that the compiler can turn it
 // into vector code (an AVX2 clone is chosen at run time where available).
 __attribute__((target_clones("avx2", "default"))) void ConvertValues(const int64_t* in, int16_t* out,
-                                                                    uint32_t count, uint32_t gain) {
+                                                                     uint32_t count, uint32_t gain) {
     for (uint32_t i = 0; i < count; i++) {
         int64_t v = in[i];
         v = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : v;
@@ -67,9 +67,13 @@ void EndSong(uint32_t frames) {
 
 }  // namespace
 
-uint32_t VolumeGain(uint32_t index) { return GainTable[index > MAX_VOLUME_INDEX ? MAX_VOLUME_INDEX : index]; }
+uint32_t VolumeGain(uint32_t index) {
+    return GainTable[index > MAX_VOLUME_INDEX ? MAX_VOLUME_INDEX : index];
+}
 
-void MusicSetVolume(int32_t index) { MasterGain.store(VolumeGain(uint32_t(index))); }
+void MusicSetVolume(int32_t index) {
+    MasterGain.store(VolumeGain(uint32_t(index)));
+}
 
 int16_t ConvertSample(int64_t value, uint32_t gain) {
     // 32-bit mix sums saturate rather than wrap.
@@ -84,7 +88,9 @@ int16_t ConvertSample(int64_t value, uint32_t gain) {
     return int16_t(value < 0 ? -s : s);
 }
 
-bool SongLoaded() { return SongHeapExists() && Song.voices; }
+bool SongLoaded() {
+    return SongHeapExists() && Song.voices;
+}
 
 void FillBlock() {
     memset(MixBuffer, 0, sizeof MixBuffer);
@@ -120,7 +126,8 @@ void FillBlock() {
                             EndSong(done);
                             return;
                         } else {
-                            Song.nextOrder = Song.restartPosition < Song.songLength ? Song.restartPosition : 0;
+                            Song.nextOrder =
+                                Song.restartPosition < Song.songLength ? Song.restartPosition : 0;
                             Song.nextRow = 0;
                         }
                     }

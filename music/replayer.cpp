@@ -5,9 +5,8 @@
 
 namespace {
 
-constexpr uint8_t HalfSine[32] = {0,   12,  25,  37,  49,  60,  71,  81,  90,  98, 106,
-                                  112, 117, 122, 125, 126, 127, 126, 125, 122, 117, 112,
-                                  106, 98,  90,  81,  71,  60,  49,  37,  25,  12};
+constexpr uint8_t HalfSine[32] = {0,   12,  25,  37,  49,  60,  71,  81, 90, 98, 106, 112, 117, 122, 125, 126,
+                                  127, 126, 125, 122, 117, 112, 106, 98, 90, 81, 71,  60,  49,  37,  25,  12};
 
 enum Effect : uint8_t {
     ARPEGGIO = 0,
@@ -44,10 +43,16 @@ int32_t Sat(int64_t v) {
     if (v < INT32_MIN) return INT32_MIN;
     return int32_t(v);
 }
-void Add(int32_t& v, int64_t d) { v = Sat(int64_t(v) + d); }
+void Add(int32_t& v, int64_t d) {
+    v = Sat(int64_t(v) + d);
+}
 
-bool VolumeEnvelopeOn(const InstrumentRecord* ins) { return ins->header.volumeType & ENVELOPE_ON; }
-bool PanningEnvelopeOn(const InstrumentRecord* ins) { return ins->header.panningType & ENVELOPE_ON; }
+bool VolumeEnvelopeOn(const InstrumentRecord* ins) {
+    return ins->header.volumeType & ENVELOPE_ON;
+}
+bool PanningEnvelopeOn(const InstrumentRecord* ins) {
+    return ins->header.panningType & ENVELOPE_ON;
+}
 
 void Vibrato(ChannelState& ch) {
     int32_t w = WaveformValue(ch.waveControl & 3, ch.vibratoPosition);
@@ -107,16 +112,29 @@ void ResetEnvelopes(ChannelState& ch) {
 void VolumeColumnRow(ChannelState& ch, uint8_t v) {
     int32_t x = v & 15;
     switch (v >> 4) {
-        case 1: case 2: case 3: case 4:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
             ch.volume = v - 0x10;
             break;
         case 5:
             if (v == 0x50) ch.volume = v - 0x10;
             break;
-        case 6: case 8: Add(ch.volume, -x); break;
-        case 7: case 9: Add(ch.volume, x); break;
-        case 0xA: ch.vibratoSpeed = uint8_t(x); break;
-        case 0xB: ch.vibratoDepth = uint8_t(x); break;
+        case 6:
+        case 8:
+            Add(ch.volume, -x);
+            break;
+        case 7:
+        case 9:
+            Add(ch.volume, x);
+            break;
+        case 0xA:
+            ch.vibratoSpeed = uint8_t(x);
+            break;
+        case 0xB:
+            ch.vibratoDepth = uint8_t(x);
+            break;
         case 0xC:
             ch.panning = x * 16;
             ch.updateFlags |= UPDATE_PANNING;
@@ -134,7 +152,8 @@ void VolumeColumnRow(ChannelState& ch, uint8_t v) {
             ch.updateFlags &= uint8_t(~UPDATE_TRIGGER);
             ch.portaTarget = ch.notePeriod;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -161,8 +180,11 @@ void VolumeColumnTick(ChannelState& ch, uint8_t v) {
             Add(ch.panning, x);
             ch.updateFlags |= UPDATE_PANNING;
             break;
-        case 0xF: TonePorta(ch); break;
-        default: break;
+        case 0xF:
+            TonePorta(ch);
+            break;
+        default:
+            break;
     }
 }
 
@@ -226,7 +248,9 @@ void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sa
             Song.patternLoopJump = 0;
             row.jumped = true;
             break;
-        case SET_VOLUME: ch.volume = xx; break;
+        case SET_VOLUME:
+            ch.volume = xx;
+            break;
         case PATTERN_BREAK:
             Song.nextRow = 10 * x + y;
             Song.patternLoopJump = 0;
@@ -242,7 +266,9 @@ void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sa
                     if (y) ch.finePortaDownMemory = y;
                     Add(ch.period, 4 * int32_t(ch.finePortaDownMemory));
                     break;
-                case 4: ch.waveControl = uint8_t((ch.waveControl & 0xF0) | y); break;
+                case 4:
+                    ch.waveControl = uint8_t((ch.waveControl & 0xF0) | y);
+                    break;
                 case 5:
                     // The shared empty sample is never written.
                     if (sample != &EmptySample) const_cast<SampleRecord*>(sample)->finetune = int8_t(y);
@@ -265,7 +291,9 @@ void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sa
                         }
                     }
                     break;
-                case 7: ch.waveControl = uint8_t((ch.waveControl & 0x0F) | (y << 4)); break;
+                case 7:
+                    ch.waveControl = uint8_t((ch.waveControl & 0x0F) | (y << 4));
+                    break;
                 case 8:
                     ch.panning = y * 16;
                     ch.updateFlags |= UPDATE_PANNING;
@@ -284,8 +312,11 @@ void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sa
                     ch.panning = row.savedPanning;
                     ch.updateFlags = 0;
                     break;
-                case 0xE: Song.patternDelay = y * Song.speed; break;
-                default: break;
+                case 0xE:
+                    Song.patternDelay = y * Song.speed;
+                    break;
+                default:
+                    break;
             }
             break;
         case SPEED_TEMPO:
@@ -294,12 +325,18 @@ void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sa
             else
                 Song.framesPerTick = FRAMES_PER_BEAT_UNIT / xx;
             break;
-        case GLOBAL_VOLUME: Song.globalVolume = xx; break;
+        case GLOBAL_VOLUME:
+            Song.globalVolume = xx;
+            break;
         case GLOBAL_SLIDE:
             if (xx) Song.globalSlideMemory = xx;
             break;
-        case KEY_OFF: ch.keyOff = 1; break;
-        case ENVELOPE_POSITION: SetEnvelopePosition(ch, ins, xx); break;
+        case KEY_OFF:
+            ch.keyOff = 1;
+            break;
+        case ENVELOPE_POSITION:
+            SetEnvelopePosition(ch, ins, xx);
+            break;
         case PANNING_SLIDE:
             if (xx) {
                 ch.panningSlideMemory = xx;
@@ -328,7 +365,8 @@ void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sa
                 Add(ch.period, ch.extraFineDownMemory);
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -360,8 +398,12 @@ void EffectTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* s
             ch.periodDelta = 0;
             ch.updateFlags |= UPDATE_FREQUENCY;
             break;
-        case TONE_PORTA: TonePorta(ch); break;
-        case VIBRATO: Vibrato(ch); break;
+        case TONE_PORTA:
+            TonePorta(ch);
+            break;
+        case VIBRATO:
+            Vibrato(ch);
+            break;
         case TONE_PORTA_SLIDE:
             TonePorta(ch);
             VolumeSlide(ch);
@@ -370,8 +412,12 @@ void EffectTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* s
             Vibrato(ch);
             VolumeSlide(ch);
             break;
-        case TREMOLO: Tremolo(ch); break;
-        case VOLUME_SLIDE: VolumeSlide(ch); break;
+        case TREMOLO:
+            Tremolo(ch);
+            break;
+        case VOLUME_SLIDE:
+            VolumeSlide(ch);
+            break;
         case EXTENDED:
             if (x == 9) {
                 if (y && tick % y == 0) ch.updateFlags |= UPDATE_TRIGGER | UPDATE_VOLUME | UPDATE_FREQUENCY;
@@ -423,12 +469,17 @@ void EffectTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* s
                 }
             }
             break;
-        case TREMOR: Tremor(ch); break;
-        default: break;
+        case TREMOR:
+            Tremor(ch);
+            break;
+        default:
+            break;
     }
 }
 
-const PatternEntry& CurrentPattern() { return Song.patterns[Song.orderTable[Song.order]]; }
+const PatternEntry& CurrentPattern() {
+    return Song.patterns[Song.orderTable[Song.order]];
+}
 
 }  // namespace
 
@@ -443,27 +494,43 @@ int32_t WaveformValue(uint32_t waveform, uint32_t position) {
             // A falling ramp within +-127: 0 down to -123 over the first half,
             // then 127 down to 3 over the second, 127/32 per step.
             return position < 32 ? -int32_t(position * 127 / 32) : int32_t((64 - position) * 127 / 32);
-        default: return position < 32 ? 127 : -127;
+        default:
+            return position < 32 ? 127 : -127;
     }
 }
 
 int32_t RetrigVolume(int32_t v, uint32_t change) {
     switch (change) {
-        case 1: return Sat(int64_t(v) - 1);
-        case 2: return Sat(int64_t(v) - 2);
-        case 3: return Sat(int64_t(v) - 4);
-        case 4: return Sat(int64_t(v) - 8);
-        case 5: return Sat(int64_t(v) - 16);
-        case 6: return Sat(int64_t(v) * 2 / 3);
-        case 7: return v >> 1;
-        case 9: return Sat(int64_t(v) + 1);
-        case 10: return Sat(int64_t(v) + 2);
-        case 11: return Sat(int64_t(v) + 4);
-        case 12: return Sat(int64_t(v) + 8);
-        case 13: return Sat(int64_t(v) + 16);
-        case 14: return Sat((int64_t(v) * 3) >> 1);
-        case 15: return Sat(int64_t(v) * 2);
-        default: return v;
+        case 1:
+            return Sat(int64_t(v) - 1);
+        case 2:
+            return Sat(int64_t(v) - 2);
+        case 3:
+            return Sat(int64_t(v) - 4);
+        case 4:
+            return Sat(int64_t(v) - 8);
+        case 5:
+            return Sat(int64_t(v) - 16);
+        case 6:
+            return Sat(int64_t(v) * 2 / 3);
+        case 7:
+            return v >> 1;
+        case 9:
+            return Sat(int64_t(v) + 1);
+        case 10:
+            return Sat(int64_t(v) + 2);
+        case 11:
+            return Sat(int64_t(v) + 4);
+        case 12:
+            return Sat(int64_t(v) + 8);
+        case 13:
+            return Sat(int64_t(v) + 16);
+        case 14:
+            return Sat((int64_t(v) * 3) >> 1);
+        case 15:
+            return Sat(int64_t(v) * 2);
+        default:
+            return v;
     }
 }
 

@@ -44,7 +44,7 @@ struct SampleRecord {
     uint8_t is16Bit;
     uint8_t panning;
     int8_t relativeNote;
-    uint8_t packing;  // 0xAD: 4-bit packed data in the file
+    uint8_t packing;   // 0xAD: 4-bit packed data in the file
     uint8_t loopType;  // 0 none, 1 forward, 2 ping-pong, 3 plays unlooped up to its loop end
     uint8_t spare;
     int16_t* data;  // length values, then the spare room
@@ -78,9 +78,9 @@ struct InstrumentRecord {
 };
 
 struct PatternCell {
-    uint8_t note;  // 0 none, 1..96, 97 key-off
+    uint8_t note;        // 0 none, 1..96, 97 key-off
     uint8_t instrument;  // 0 none, else 1-based
-    uint8_t volume;  // volume column byte
+    uint8_t volume;      // volume column byte
     uint8_t effect;
     uint8_t parameter;
 };
@@ -89,18 +89,18 @@ static_assert(sizeof(PatternCell) == 5, "cells are five bytes");
 struct PatternEntry {
     uint16_t rows;
     uint16_t packedSize;  // 0: the pattern has no cells
-    PatternCell* cells;  // rows x channels, null for an empty pattern
+    PatternCell* cells;   // rows x channels, null for an empty pattern
 };
 
 // One of a channel's two voices: what the mixer plays. The first eleven
 // fields are the ones a channel copies when it moves to its other voice.
 struct Voice {
-    int32_t volume;  // 0..127
-    int32_t panning;  // 0..255
+    int32_t volume;        // 0..127
+    int32_t panning;       // 0..255
     uint32_t startOffset;  // pending start offset in samples (effect 9)
-    int32_t rightTarget;  // 0..127
-    int32_t leftTarget;  // 0..127
-    uint32_t position;  // integer part, samples from the start of the data
+    int32_t rightTarget;   // 0..127
+    int32_t leftTarget;    // 0..127
+    uint32_t position;     // integer part, samples from the start of the data
     uint32_t stepFraction;
     uint32_t stepInteger;
     uint32_t savedTargets;  // left x 65536 + right, the targets of the current ramp
@@ -117,10 +117,10 @@ struct Voice {
 
 struct EnvelopeState {
     int32_t position;  // ticks
-    int32_t index;  // current point
-    int32_t delta;  // per tick, 16.16
-    int32_t value;  // 16.16
-    int32_t output;  // volume 0..64, panning 0..64 with 32 the centre
+    int32_t index;     // current point
+    int32_t delta;     // per tick, 16.16
+    int32_t value;     // 16.16
+    int32_t output;    // volume 0..64, panning 0..64 with 32 the centre
     uint8_t stopped;
 };
 
@@ -128,7 +128,7 @@ struct ChannelState {
     uint8_t note;  // 0..95
     uint8_t updateFlags;
     uint8_t instrument;  // 0-based
-    Voice* voice;  // one of the channel's two voices
+    Voice* voice;        // one of the channel's two voices
     int32_t period;
     int32_t volume;
     int32_t volumeDelta;
@@ -188,7 +188,7 @@ struct SongState {
     uint16_t defaultBpm;
     uint8_t orderTable[256];
     uint8_t globalSlideMemory;
-    uint8_t patternLoopJump;  // the pending next row comes from a pattern loop (E6)
+    uint8_t patternLoopJump;   // the pending next row comes from a pattern loop (E6)
     uint32_t instrumentCount;  // the low byte of the header's count
 };
 

@@ -16,12 +16,12 @@ constexpr uint32_t NO_LIMIT = 0xFFFFFFFF;
 
 SourceKind Kind = SOURCE_MEMORY;
 const void* SourceArg = nullptr;  // pointer, file name or resource name
-uintptr_t SourceSize = 0;  // size, or the resource table until open
+uintptr_t SourceSize = 0;         // size, or the resource table until open
 uint32_t Size = 0;
 uint32_t Position = 0;
 const uint8_t* Base = nullptr;  // memory and resource
-uint32_t CachedOffset = 1;  // file: offset of the block in the cache
-bool CacheFilled = false;  // a seek before the first read must not find offset 1 "cached"
+uint32_t CachedOffset = 1;      // file: offset of the block in the cache
+bool CacheFilled = false;       // a seek before the first read must not find offset 1 "cached"
 int FileHandle = -1;
 uint64_t FileEnd = UINT64_MAX;  // file: known end, once a physical read came up short
 uint8_t Cache[FILE_CACHE_BYTES];
@@ -99,7 +99,9 @@ uint32_t BlockRead(uint8_t* dest, uint32_t count) {
 
 }  // namespace
 
-void SetDefaultResources(const ResourceTable* table) { DefaultResources = table; }
+void SetDefaultResources(const ResourceTable* table) {
+    DefaultResources = table;
+}
 
 void SelectSource(SourceKind kind, const void* source, uintptr_t size_or_module) {
     Kind = kind;
@@ -119,8 +121,8 @@ void ReaderOpen() {
     Position = 0;
     if (Kind == SOURCE_MEMORY) return;
     if (Kind == SOURCE_RESOURCE) {
-        const ResourceTable* table = SourceSize ? reinterpret_cast<const ResourceTable*>(SourceSize)
-                                                : DefaultResources;
+        const ResourceTable* table =
+            SourceSize ? reinterpret_cast<const ResourceTable*>(SourceSize) : DefaultResources;
         Base = nullptr;
         Size = 0;
         uintptr_t key = reinterpret_cast<uintptr_t>(SourceArg);
@@ -165,7 +167,9 @@ void ReaderClose() {
     }
 }
 
-uint32_t ReaderPosition() { return Position; }
+uint32_t ReaderPosition() {
+    return Position;
+}
 
 bool ReaderExhausted() {
     if (Kind == SOURCE_FILE) return Position >= FileEnd;
@@ -213,7 +217,9 @@ void SongHeapDestroy() {
     HeapUsed = 0;
 }
 
-bool SongHeapExists() { return HeapExists; }
+bool SongHeapExists() {
+    return HeapExists;
+}
 
 void* SongHeapAlloc(size_t size) {
     if (!HeapExists) return nullptr;
@@ -244,5 +250,9 @@ void* SongHeapAlloc(size_t size) {
     return p;
 }
 
-void SongHeapSetLimit(size_t bytes) { HeapLimit = bytes; }
-size_t SongHeapUsed() { return HeapUsed; }
+void SongHeapSetLimit(size_t bytes) {
+    HeapLimit = bytes;
+}
+size_t SongHeapUsed() {
+    return HeapUsed;
+}

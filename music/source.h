@@ -36,7 +36,7 @@ bool ReaderExhausted();
 
 struct LinkedResource {
     const char* name;  // matched exactly
-    uint16_t id;  // matched when the source pointer's value is below 65,536
+    uint16_t id;       // matched when the source pointer's value is below 65,536
     const void* data;
     uint32_t size;
 };
@@ -55,7 +55,7 @@ struct FileReadLog {
 };
 extern FileReadLog FileReads;
 
-bool SongHeapCreate();  // false on failure
+bool SongHeapCreate();   // false on failure
 void SongHeapDestroy();  // frees the whole song at once; no-op when none
 bool SongHeapExists();
 // A zero-filled block of size bytes, or null when the heap is missing or

@@ -36,9 +36,10 @@ bool FirstVisit(int32_t order, int32_t row, bool byPatternLoop) {
 }
 
 int Usage() {
-    fprintf(stderr, "usage: xmrender [--volume N] [--max-seconds S] IN.xm OUT.wav\n"
-                    "  --volume N       master volume index 0..25 (default 25)\n"
-                    "  --max-seconds S  stop after S seconds of audio (default 600)\n");
+    fprintf(stderr,
+            "usage: xmrender [--volume N] [--max-seconds S] IN.xm OUT.wav\n"
+            "  --volume N       master volume index 0..25 (default 25)\n"
+            "  --max-seconds S  stop after S seconds of audio (default 600)\n");
     return 1;
 }
 
@@ -91,7 +92,8 @@ int main(int argc, char** argv) {
     int fileCount = 0;
     for (int i = 1; i < argc; i++) {
         if (!strcmp(argv[i], "--volume")) {
-            if (i + 1 >= argc || !ParseNumber(argv[++i], 0, 25, volume) || volume != int(volume)) return Usage();
+            if (i + 1 >= argc || !ParseNumber(argv[++i], 0, 25, volume) || volume != int(volume))
+                return Usage();
         } else if (!strcmp(argv[i], "--max-seconds")) {
             if (i + 1 >= argc || !ParseNumber(argv[++i], 0, 86400, maxSeconds)) return Usage();
         } else if (argv[i][0] == '-' && argv[i][1]) {
@@ -145,7 +147,8 @@ int main(int argc, char** argv) {
         FillBlock();
         uint32_t got = LastBlockFrames;
         if (got > maxFrames - frames) got = uint32_t(maxFrames - frames);
-        written = WriteSamples(out, OutputRing + size_t(block) * BLOCK_FRAMES * 2, 2 * size_t(got)) && written;
+        written =
+            WriteSamples(out, OutputRing + size_t(block) * BLOCK_FRAMES * 2, 2 * size_t(got)) && written;
         frames += got;
         if (!SongLoaded()) {
             ended = true;
@@ -156,7 +159,8 @@ int main(int argc, char** argv) {
     if (SongLoaded()) SongHeapDestroy();
 
     WavHeader(header, uint32_t(frames * 4));
-    written = fseek(out, 0, SEEK_SET) == 0 && fwrite(header, 1, sizeof header, out) == sizeof header && written;
+    written =
+        fseek(out, 0, SEEK_SET) == 0 && fwrite(header, 1, sizeof header, out) == sizeof header && written;
     if (fclose(out) != 0 || !written) {
         fprintf(stderr, "xmrender: cannot write %s: %s\n", files[1], strerror(errno));
         return 1;

@@ -1,8 +1,9 @@
 // Periods and steps; the volume and panning envelopes; auto-vibrato and
 // UpdateVoice.
+#include "channel.h"
+
 #include <gtest/gtest.h>
 
-#include "channel.h"
 #include "xm_writer.h"
 
 namespace {
@@ -77,7 +78,8 @@ InstrumentRecord EnvelopeInstrument(std::vector<std::pair<uint16_t, uint16_t>> p
                                     uint8_t sustain = 0, uint8_t loopStart = 0, uint8_t loopEnd = 0) {
     InstrumentRecord ins{};
     InstrumentHeader& h = ins.header;
-    for (size_t i = 0; i < points.size() && i < 12; i++) h.volumePoints[i] = {points[i].first, points[i].second};
+    for (size_t i = 0; i < points.size() && i < 12; i++)
+        h.volumePoints[i] = {points[i].first, points[i].second};
     h.volumeCount = uint8_t(points.size());
     h.volumeType = type;
     h.volumeSustain = sustain;
@@ -127,7 +129,8 @@ TEST(Envelopes, SustainHoldsUntilKeyOff) {
 }
 
 TEST(Envelopes, LoopsBetweenItsPoints) {
-    InstrumentRecord ins = EnvelopeInstrument({{0, 0}, {2, 40}, {4, 0}}, ENVELOPE_ON | ENVELOPE_LOOP, 0, 1, 2);
+    InstrumentRecord ins =
+        EnvelopeInstrument({{0, 0}, {2, 40}, {4, 0}}, ENVELOPE_ON | ENVELOPE_LOOP, 0, 1, 2);
     ChannelState ch{};
     std::vector<int32_t> out = Steps(ch, ins, 12);
     // 0, 20, 40, 20, then back at point 1 (x 2) at tick 4: 40, 20, 40, ...
@@ -140,8 +143,8 @@ TEST(Envelopes, LoopsBetweenItsPoints) {
 }
 
 TEST(Envelopes, PointNumbersBeyondTheCountNeverReadPastTwelvePoints) {
-    InstrumentRecord ins =
-        EnvelopeInstrument({{0, 10}, {3, 50}, {6, 20}}, ENVELOPE_ON | ENVELOPE_SUSTAIN | ENVELOPE_LOOP, 200, 250, 2);
+    InstrumentRecord ins = EnvelopeInstrument({{0, 10}, {3, 50}, {6, 20}},
+                                              ENVELOPE_ON | ENVELOPE_SUSTAIN | ENVELOPE_LOOP, 200, 250, 2);
     ChannelState ch{};
     std::vector<int32_t> out = Steps(ch, ins, 10);
     EXPECT_EQ(out[3], 50);
@@ -189,7 +192,7 @@ TEST(Envelopes, SetPosition) {
 }
 
 class VoiceUpdate : public ::testing::Test {
-  protected:
+   protected:
     void SetUp() override {
         XmModule m;
         m.patterns.push_back(EmptyPattern(4, 2));

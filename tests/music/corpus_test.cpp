@@ -33,7 +33,7 @@ std::vector<std::string> CorpusFiles() {
 }
 
 class Corpus : public ::testing::TestWithParam<std::string> {
-  protected:
+   protected:
     void TearDown() override { UnloadSong(); }
 };
 
@@ -47,7 +47,8 @@ TEST_P(Corpus, LoadsOrIsRefusedAndRenders) {
             uint32_t block = WriteBlock;
             FillBlock();
             if (b < 40)
-                memoryAudio.insert(memoryAudio.end(), OutputRing + block * 2048, OutputRing + block * 2048 + 2048);
+                memoryAudio.insert(memoryAudio.end(), OutputRing + block * 2048,
+                                   OutputRing + block * 2048 + 2048);
         }
     }
     UnloadSong();

@@ -1,8 +1,9 @@
 // LoadModule: the song header, patterns, instruments and samples, the
 // loader's checks, and modules that are short, truncated or odd.
+#include "loader.h"
+
 #include <gtest/gtest.h>
 
-#include "loader.h"
 #include "player.h"
 #include "source.h"
 #include "xm_writer.h"
@@ -10,7 +11,7 @@
 namespace {
 
 class Loader : public ::testing::Test {
-  protected:
+   protected:
     void TearDown() override { UnloadSong(); }
 };
 
@@ -21,7 +22,9 @@ XmModule OnePattern(uint16_t channels = 2) {
     return m;
 }
 
-const SampleRecord& FirstSample(int instrument = 0) { return *Song.instruments[instrument].samples[0]; }
+const SampleRecord& FirstSample(int instrument = 0) {
+    return *Song.instruments[instrument].samples[0];
+}
 
 TEST_F(Loader, HeaderFieldsAndTheStartOfTheSong) {
     XmModule m = OnePattern(4);
@@ -162,8 +165,8 @@ TEST_F(Loader, FourBitPackedSampleOfOddLength) {
     s.lengthOverride = 5;
     s.packed4.resize(16 + 3);
     for (int i = 0; i < 16; i++) s.packed4[i] = uint8_t(i);  // table: nibble n adds n
-    s.packed4[16] = 0x21;  // +1, +2
-    s.packed4[17] = 0x43;  // +3, +4
+    s.packed4[16] = 0x21;                                    // +1, +2
+    s.packed4[17] = 0x43;                                    // +3, +4
     s.packed4[18] = 0x65;  // +5, +6 (the sixth value lies in the spare room)
     m.instruments.push_back(SimpleInstrument(s));
     ASSERT_TRUE(LoadBytes(BuildXm(m)));
@@ -189,7 +192,7 @@ TEST_F(Loader, EnvelopesWithOnePointAreOffAndCountsAboveTwelveAreLimited) {
     EXPECT_EQ(h.panningType, 1);
     EXPECT_EQ(h.panningCount, 12);
     EXPECT_EQ(h.panningPoints[1].y, 64);  // values are limited to 64
-    EXPECT_EQ(h.fadeout, 0x2000);  // doubled in 16 bits
+    EXPECT_EQ(h.fadeout, 0x2000);         // doubled in 16 bits
 }
 
 TEST_F(Loader, InstrumentWithoutSamplesReadsNoExtendedHeader) {

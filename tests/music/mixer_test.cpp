@@ -1,5 +1,7 @@
 // The mixer: interpolation and scale, loop boundaries, ramps, odd steps, and
 // the fast mixer against the frame-by-frame reference.
+#include "mixer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,14 +9,13 @@
 #include <random>
 #include <vector>
 
-#include "mixer.h"
-
 namespace {
 
 struct TestSample {
     std::vector<int16_t> storage;
     SampleRecord record{};
-    TestSample(std::vector<int16_t> values, uint8_t loopType = 0, uint32_t loopStart = 0, uint32_t loopLength = 0) {
+    TestSample(std::vector<int16_t> values, uint8_t loopType = 0, uint32_t loopStart = 0,
+               uint32_t loopLength = 0) {
         storage.assign(SAMPLE_LEAD_VALUES + values.size() + SAMPLE_SPARE_VALUES, 0);
         std::copy(values.begin(), values.end(), storage.begin() + SAMPLE_LEAD_VALUES);
         record.length = uint32_t(values.size());
@@ -52,13 +53,16 @@ Voice Playing(const TestSample& s, double step, int32_t left, int32_t right, boo
 bool SameVoice(const Voice& a, const Voice& b) {
     return a.volume == b.volume && a.panning == b.panning && a.startOffset == b.startOffset &&
            a.rightTarget == b.rightTarget && a.leftTarget == b.leftTarget && a.position == b.position &&
-           a.stepFraction == b.stepFraction && a.stepInteger == b.stepInteger && a.savedTargets == b.savedTargets &&
-           a.rightIncrement == b.rightIncrement && a.leftIncrement == b.leftIncrement && a.sample == b.sample &&
-           a.fraction == b.fraction && a.rightVolume == b.rightVolume && a.leftVolume == b.leftVolume &&
-           a.rampLeft == b.rampLeft && a.direction == b.direction;
+           a.stepFraction == b.stepFraction && a.stepInteger == b.stepInteger &&
+           a.savedTargets == b.savedTargets && a.rightIncrement == b.rightIncrement &&
+           a.leftIncrement == b.leftIncrement && a.sample == b.sample && a.fraction == b.fraction &&
+           a.rightVolume == b.rightVolume && a.leftVolume == b.leftVolume && a.rampLeft == b.rampLeft &&
+           a.direction == b.direction;
 }
 
-double Position(const Voice& v) { return v.position + v.fraction / 4294967296.0; }
+double Position(const Voice& v) {
+    return v.position + v.fraction / 4294967296.0;
+}
 
 TEST(MixerScale, StepOneReproducesTheSampleAtItsVolume) {
     TestSample s(Values(400));
@@ -268,17 +272,32 @@ TEST(MixerEquivalence, FastMixerEqualsTheReferenceOnRandomVoices) {
         v.sample = &s->record;
         v.position = pick(8) == 0 ? pick(length * 2) : pick(length);
         v.fraction = uint32_t(rng());
-        v.direction = type == 2 && v.position >= loopStart && v.position < loopStart + loopLength ? uint8_t(pick(2)) : 0;
+        v.direction = type == 2 && v.position >= loopStart && v.position < loopStart + loopLength
+                          ? uint8_t(pick(2))
+                          : 0;
         switch (pick(5)) {
-            case 0: v.stepInteger = 0; v.stepFraction = pick(64); break;
-            case 1: v.stepInteger = 1; v.stepFraction = 0; break;
-            case 2: v.stepInteger = pick(40); v.stepFraction = uint32_t(rng()); break;
-            default: v.stepInteger = 0; v.stepFraction = uint32_t(rng()); break;
+            case 0:
+                v.stepInteger = 0;
+                v.stepFraction = pick(64);
+                break;
+            case 1:
+                v.stepInteger = 1;
+                v.stepFraction = 0;
+                break;
+            case 2:
+                v.stepInteger = pick(40);
+                v.stepFraction = uint32_t(rng());
+                break;
+            default:
+                v.stepInteger = 0;
+                v.stepFraction = uint32_t(rng());
+                break;
         }
         v.leftTarget = int32_t(pick(128));
         v.rightTarget = pick(3) == 0 ? v.leftTarget : int32_t(pick(128));
         switch (pick(4)) {
-            case 0: break;  // a new note: silent, no ramp yet
+            case 0:
+                break;  // a new note: silent, no ramp yet
             case 1:
                 v.leftVolume = v.leftTarget * 128;
                 v.rightVolume = v.rightTarget * 128;

@@ -1,10 +1,11 @@
 // FillBlock's conversion to 16-bit samples, the master gain table, pause,
 // and blocks without a song.
+#include "player.h"
+
 #include <gtest/gtest.h>
 
 #include "mixer.h"
 #include "music.h"
-#include "player.h"
 #include "replayer.h"
 #include "xm_writer.h"
 
@@ -46,7 +47,7 @@ TEST(MasterGain, TableAndLimits) {
 }
 
 class Blocks : public ::testing::Test {
-  protected:
+   protected:
     void SetUp() override {
         XmModule m;
         m.channels = 1;
@@ -66,7 +67,8 @@ class Blocks : public ::testing::Test {
     }
     static int Peak(uint32_t block) {
         int peak = 0;
-        for (uint32_t i = 0; i < 2 * BLOCK_FRAMES; i++) peak = std::max(peak, std::abs(int(OutputRing[block * 2048 + i])));
+        for (uint32_t i = 0; i < 2 * BLOCK_FRAMES; i++)
+            peak = std::max(peak, std::abs(int(OutputRing[block * 2048 + i])));
         return peak;
     }
 };

@@ -1,10 +1,11 @@
 // The song clock and the effects: rows, ticks, tempo, jumps, breaks, loops,
 // delays, slides and the other per-channel effects, observed through the
 // row hook of FillBlock.
+#include "replayer.h"
+
 #include <gtest/gtest.h>
 
 #include "player.h"
-#include "replayer.h"
 #include "source.h"
 #include "xm_writer.h"
 
@@ -24,13 +25,13 @@ size_t VisitLimit = 0;
 
 bool Record(int32_t order, int32_t row, bool byLoop) {
     const ChannelState& ch = Song.channels[0];
-    Visits.push_back({order, row, SongFramesPlayed, byLoop, ch.volume, ch.period, ch.voice, ch.voice->position,
-                      ch.voice->sample});
+    Visits.push_back({order, row, SongFramesPlayed, byLoop, ch.volume, ch.period, ch.voice,
+                      ch.voice->position, ch.voice->sample});
     return Visits.size() < VisitLimit;
 }
 
 class SongClock : public ::testing::Test {
-  protected:
+   protected:
     void SetUp() override {
         Visits.clear();
         NoLoop = 0;
@@ -98,7 +99,8 @@ TEST_F(SongClock, PositionJumpBeyondTheSongGoesToOrderZero) {
     XmModule m = Song1(2, 4, 3);
     Cell(m, 1, 1, 0) = {0, 0, 0, 11, 0x05};
     Play(m, 8);
-    std::vector<std::pair<int, int>> expect = {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {0, 0}, {0, 1}};
+    std::vector<std::pair<int, int>> expect = {{0, 0}, {0, 1}, {0, 2}, {0, 3},
+                                               {1, 0}, {1, 1}, {0, 0}, {0, 1}};
     EXPECT_EQ(Positions(), expect);
 }
 
@@ -137,7 +139,8 @@ TEST_F(SongClock, PatternLoopPlaysItsRowsThreeTimes) {
     std::vector<std::pair<int, int>> p = Positions();
     std::vector<int> rows;
     for (auto& x : p) rows.push_back(x.second);
-    std::vector<int> expect = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 8, 9, 10, 11, 12, 8, 9, 10, 11, 12, 13, 14};
+    std::vector<int> expect = {0, 1, 2,  3,  4,  5, 6, 7,  8,  9,  10, 11, 12,
+                               8, 9, 10, 11, 12, 8, 9, 10, 11, 12, 13, 14};
     EXPECT_EQ(rows, expect);
     EXPECT_TRUE(Visits[13].byLoop);
     EXPECT_FALSE(Visits[14].byLoop);
@@ -205,7 +208,7 @@ TEST_F(SongClock, VolumeSlidesAreNotLimited) {
 
 TEST_F(SongClock, TonePortamentoKeepsThePeriodAndTheInstrumentStillResets) {
     XmModule m = Song1(2, 16, 1);
-    Cell(m, 0, 0, 0) = {49, 1, 0, 12, 10};  // C-4, volume 10
+    Cell(m, 0, 0, 0) = {49, 1, 0, 12, 10};   // C-4, volume 10
     Cell(m, 0, 1, 0) = {61, 1, 0, 3, 0x10};  // C-5 with the instrument, porta speed 16
     Play(m, 3);
     EXPECT_EQ(Visits[1].period, 4608);
@@ -225,7 +228,7 @@ TEST_F(SongClock, SampleOffsetBeyondTheLoopEndRestartsThePlayingVoice) {
     uint32_t perTick = Visits[1].position;  // samples one tick advances
     EXPECT_GT(perTick, 100u);
     EXPECT_EQ(Visits[2].voice, Visits[1].voice);  // no new note
-    EXPECT_EQ(Visits[2].position, perTick);  // back to the start, then one tick on
+    EXPECT_EQ(Visits[2].position, perTick);       // back to the start, then one tick on
     EXPECT_NE(Visits[4].voice, Visits[3].voice);
     EXPECT_EQ(Visits[4].position, 512 + perTick);
 }

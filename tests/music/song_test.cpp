@@ -37,7 +37,9 @@ uint64_t RenderOnePass(const std::string& path, std::vector<int16_t>* audio) {
     while (SongLoaded() && frames < uint64_t(600) * OUTPUT_RATE) {
         uint32_t block = WriteBlock;
         FillBlock();
-        if (audio) audio->insert(audio->end(), OutputRing + block * 2048, OutputRing + block * 2048 + 2 * LastBlockFrames);
+        if (audio)
+            audio->insert(audio->end(), OutputRing + block * 2048,
+                          OutputRing + block * 2048 + 2 * LastBlockFrames);
         frames += LastBlockFrames;
     }
     RowStartHook = nullptr;

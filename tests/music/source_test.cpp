@@ -1,5 +1,7 @@
 // The module sources (memory, file through the 8 KB cache, linked resources)
 // and the song heap.
+#include "source.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "loader.h"
-#include "source.h"
 #include "xm_writer.h"
 
 namespace {

@@ -46,7 +46,8 @@ std::vector<uint8_t> BuildXm(const XmModule& m) {
     Put16(b, m.restart);
     Put16(b, m.channels);
     Put16(b, uint16_t(m.patternCountOverride >= 0 ? m.patternCountOverride : int(m.patterns.size())));
-    Put16(b, uint16_t(m.instrumentCountOverride >= 0 ? m.instrumentCountOverride : int(m.instruments.size())));
+    Put16(b,
+          uint16_t(m.instrumentCountOverride >= 0 ? m.instrumentCountOverride : int(m.instruments.size())));
     Put16(b, m.flags);
     Put16(b, m.tempo);
     Put16(b, m.bpm);
@@ -91,7 +92,8 @@ std::vector<uint8_t> BuildXm(const XmModule& m) {
         PutEnvelopePoints(b, ins.volume);
         PutEnvelopePoints(b, ins.panning);
         b.push_back(ins.volume.countOverride ? ins.volume.countOverride : uint8_t(ins.volume.points.size()));
-        b.push_back(ins.panning.countOverride ? ins.panning.countOverride : uint8_t(ins.panning.points.size()));
+        b.push_back(ins.panning.countOverride ? ins.panning.countOverride
+                                              : uint8_t(ins.panning.points.size()));
         b.push_back(ins.volume.sustain);
         b.push_back(ins.volume.loopStart);
         b.push_back(ins.volume.loopEnd);
@@ -188,7 +190,9 @@ uint32_t RenderBlocks(uint32_t blocks) {
     return n;
 }
 
-void UnloadSong() { SongHeapDestroy(); }
+void UnloadSong() {
+    SongHeapDestroy();
+}
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream f(path, std::ios::binary);

@@ -11,7 +11,7 @@ struct XmCell {
 
 struct XmPattern {
     uint16_t rows = 64;
-    std::vector<XmCell> cells;  // rows x channels; empty: written with packed size 0
+    std::vector<XmCell> cells;     // rows x channels; empty: written with packed size 0
     bool forcePackedSize = false;  // write packed size 1 even without cells
 };
 
@@ -25,7 +25,7 @@ struct XmSample {
     uint8_t panning = 128;
     int8_t relativeNote = 0;
     std::vector<uint8_t> packed4;  // when non-empty: written as 4-bit packed data (table + bytes)
-    uint32_t lengthOverride = 0;  // when non-zero: the header's length in samples
+    uint32_t lengthOverride = 0;   // when non-zero: the header's length in samples
 };
 
 struct XmEnvelope {
