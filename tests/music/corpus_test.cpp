@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,33 @@ TEST(Truncated, SongsCutAnywhereLoadSafely) {
             UnloadSong();
         }
     }
+}
+
+// Modules with random bytes changed anywhere: whatever they say, loading and
+// playing them must stay inside the song's memory.
+TEST(Mutated, RandomlyDamagedModulesLoadOrAreRefusedSafely) {
+    std::mt19937 rng(20261207);
+    std::vector<std::string> files = CorpusFiles();
+    ASSERT_FALSE(files.empty());
+    int loaded = 0;
+    for (int round = 0; round < 300; round++) {
+        std::vector<uint8_t> bytes = ReadFileBytes(files[rng() % files.size()]);
+        if (bytes.empty()) continue;
+        int changes = 1 + int(rng() % 8);
+        for (int i = 0; i < changes; i++) {
+            // Mostly the headers, where a wrong number does the most harm.
+            size_t at = rng() % 3 ? rng() % std::min<size_t>(bytes.size(), 700) : rng() % bytes.size();
+            bytes[at] = uint8_t(rng());
+        }
+        SongHeapSetLimit(size_t(64) << 20);
+        if (LoadBytes(bytes)) {
+            loaded++;
+            RenderBlocks(12);
+        }
+        UnloadSong();
+    }
+    SongHeapSetLimit(SONG_HEAP_DEFAULT_LIMIT);
+    EXPECT_GT(loaded, 30);
 }
 
 }  // namespace
