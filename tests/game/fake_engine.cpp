@@ -8,6 +8,7 @@
 
 FakeEngine Fake;
 std::vector<FakeCall> MusicCalls;
+static uint64_t CallOrder = 0;
 
 std::vector<FakeCall> FakeEngine::Named(const std::string& name) const {
     std::vector<FakeCall> out;
@@ -41,7 +42,7 @@ std::string MakePack(int count) {
 }
 
 static void Record(const char* name, std::vector<double> args, std::string text = "") {
-    Fake.calls.push_back(FakeCall{name, std::move(args), std::move(text)});
+    Fake.calls.push_back(FakeCall{name, std::move(args), std::move(text), ++CallOrder});
 }
 
 static void RecordDraw(const char* name, std::vector<double> args, std::string text = "") {
@@ -265,18 +266,19 @@ void InstallFakeEngine() {
 
 // The fake music player.
 uintptr_t MusicPlay(const void* source, uintptr_t size, uint32_t flags) {
-    MusicCalls.push_back(FakeCall{"MusicPlay", {double(source != nullptr), double(size), double(flags)}, ""});
+    MusicCalls.push_back(
+        FakeCall{"MusicPlay", {double(source != nullptr), double(size), double(flags)}, "", ++CallOrder});
     return 1;
 }
 void MusicStop() {
-    MusicCalls.push_back(FakeCall{"MusicStop", {}, ""});
+    MusicCalls.push_back(FakeCall{"MusicStop", {}, "", ++CallOrder});
 }
 void MusicPause() {
-    MusicCalls.push_back(FakeCall{"MusicPause", {}, ""});
+    MusicCalls.push_back(FakeCall{"MusicPause", {}, "", ++CallOrder});
 }
 void MusicResume() {
-    MusicCalls.push_back(FakeCall{"MusicResume", {}, ""});
+    MusicCalls.push_back(FakeCall{"MusicResume", {}, "", ++CallOrder});
 }
 void MusicSetVolume(int32_t index) {
-    MusicCalls.push_back(FakeCall{"MusicSetVolume", {double(index)}, ""});
+    MusicCalls.push_back(FakeCall{"MusicSetVolume", {double(index)}, "", ++CallOrder});
 }

@@ -19,6 +19,7 @@ struct FakeCall {
     std::string name;
     std::vector<double> args;  // numeric arguments in order (handles as numbers)
     std::string text;          // the text argument, if any
+    uint64_t order = 0;        // position among all engine and player calls
 };
 
 struct FakeWidget {

@@ -135,6 +135,11 @@ TEST_F(LoadTest, FontAndMusicStepsInOrder) {
                                                            1, 1, 1, 0x222222, 255}));
     EXPECT_EQ(SoundBox, Fake.widgetOrder.back());
     EXPECT_TRUE(MusicOn);
+    // Read the module, set the volume, add the box, then play.
+    EXPECT_LT(loads.back().order, MusicCalls[0].order);
+    EXPECT_LT(MusicCalls[0].order, Fake.calls.back().order);
+    EXPECT_LT(Fake.calls.back().order, MusicCalls[1].order);
+    EXPECT_LT(Fake.Named("tex_LoadFromMemory").back().order, loads.back().order);
 }
 
 TEST_F(LoadTest, SoundBoxTogglesPauseAndResume) {
