@@ -19,6 +19,8 @@ struct Visit {
     const Voice* voice;
     uint32_t position;
     const SampleRecord* sample;
+    int32_t voiceVolume;
+    int32_t globalVolume;
 };
 std::vector<Visit> Visits;
 size_t VisitLimit = 0;
@@ -26,7 +28,7 @@ size_t VisitLimit = 0;
 bool Record(int32_t order, int32_t row, bool byLoop) {
     const ChannelState& ch = Song.channels[0];
     Visits.push_back({order, row, SongFramesPlayed, byLoop, ch.volume, ch.period, ch.voice,
-                      ch.voice->position, ch.voice->sample});
+                      ch.voice->position, ch.voice->sample, ch.voice->volume, Song.globalVolume});
     return Visits.size() < VisitLimit;
 }
 
@@ -244,6 +246,42 @@ TEST_F(SongClock, NoteDelay) {
     // Three ticks of 960 frames at 8,363 Hz: about 501 samples.
     EXPECT_EQ(Visits[2].position, uint32_t((uint64_t(748308572) * 2880) >> 32));
     EXPECT_EQ(Visits[3].voice, Visits[2].voice);
+}
+
+TEST_F(SongClock, KeyOffWithoutVolumeEnvelopeSilencesAtOnce) {
+    XmModule m = Song1(2, 16, 1);
+    XmInstrument enveloped = m.instruments[0];
+    enveloped.volume.points = {{0, 64}, {4, 32}, {8, 16}};
+    enveloped.volume.type = ENVELOPE_ON | ENVELOPE_SUSTAIN;
+    enveloped.volume.sustain = 1;
+    enveloped.fadeout = 2000;
+    m.instruments.push_back(enveloped);
+    Cell(m, 0, 0, 0) = {49, 1, 0, 0, 0};
+    Cell(m, 0, 1, 0) = {97, 0, 0, 0, 0};
+    Cell(m, 0, 3, 0) = {49, 2, 0, 0, 0};
+    Cell(m, 0, 6, 0) = {97, 0, 0, 0, 0};
+    Play(m, 9);
+    EXPECT_EQ(Visits[1].voiceVolume, 127);
+    EXPECT_EQ(Visits[2].voiceVolume, 0);  // cut at once
+    EXPECT_EQ(Visits[6].voiceVolume, 63);  // held at the sustain point (32)
+    // After key-off the envelope runs on to 16 and the fade-out falls by
+    // 4,000 a tick: 65,536 - 6 x 4,000 after one row.
+    EXPECT_EQ(Visits[7].voiceVolume, int32_t((int64_t(1044480) * 16 * (65536 - 24000)) >> 35));
+    EXPECT_LT(Visits[8].voiceVolume, Visits[7].voiceVolume);
+}
+
+TEST_F(SongClock, GlobalVolumeIsNotLimitedByItsEffects) {
+    XmModule m = Song1(2, 16, 1);
+    Cell(m, 0, 0, 0) = {0, 0, 0, 16, 0x50};  // G: 80
+    Cell(m, 0, 1, 0) = {0, 0, 0, 17, 0x30};  // H: up 3 a tick
+    Cell(m, 0, 2, 0) = {0, 0, 0, 17, 0x00};  // H00: the memory
+    Cell(m, 0, 3, 0) = {0, 0, 0, 16, 0x02};
+    Cell(m, 0, 4, 0) = {0, 0, 0, 17, 0x01};  // down 1 a tick, below 0
+    Play(m, 6);
+    EXPECT_EQ(Visits[1].globalVolume, 80);
+    EXPECT_EQ(Visits[2].globalVolume, 95);
+    EXPECT_EQ(Visits[3].globalVolume, 110);
+    EXPECT_EQ(Visits[5].globalVolume, -3);
 }
 
 TEST(Waveforms, AllStayWithinOneHundredTwentySeven) {
