@@ -19,7 +19,8 @@ best_wall=""
 best_cpu=""
 for i in 1 2 3 4 5; do
   start=$(date +%s%N)
-  /usr/bin/env time -f "%U %S" -o "$tmp/time.txt" "$build/xmrender" "$song" "$tmp/theday.wav" > "$tmp/out.txt"
+  TIMEFORMAT='%3U %3S'
+  { time "$build/xmrender" "$song" "$tmp/theday.wav" > "$tmp/out.txt" 2> "$tmp/err.txt"; } 2> "$tmp/time.txt"
   end=$(date +%s%N)
   wall=$(( end - start ))
   cpu=$(awk '{ printf "%d", ($1 + $2) * 1e9 }' "$tmp/time.txt")
