@@ -34,9 +34,11 @@ constexpr int64_t OUTPUT_MAX = 32767;
 int64_t MixBuffer[2 * BLOCK_FRAMES];
 
 // The conversion of a whole block, written so that the compiler can turn it
-// into vector code (an AVX2 clone is chosen at run time where available).
-__attribute__((target_clones("avx2", "default"))) void ConvertValues(const int64_t* in, int16_t* out,
-                                                                     uint32_t count, uint32_t gain) {
+// into vector code; an AVX2 copy is used where the processor has it. (The
+// choice is made in code rather than by the loader's ifunc resolution, which
+// runs too early for the sanitizer runtimes.)
+__attribute__((always_inline)) inline void ConvertValuesBody(const int64_t* in, int16_t* out, uint32_t count,
+                                                             uint32_t gain) {
     for (uint32_t i = 0; i < count; i++) {
         int64_t v = in[i];
         v = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : v;
@@ -46,6 +48,28 @@ __attribute__((target_clones("avx2", "default"))) void ConvertValues(const int64
         int32_t s = int32_t((m * gain) >> 15);
         out[i] = int16_t(v < 0 ? -s : s);
     }
+}
+
+void ConvertValuesPlain(const int64_t* in, int16_t* out, uint32_t count, uint32_t gain) {
+    ConvertValuesBody(in, out, count, gain);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void ConvertValuesAvx2(const int64_t* in, int16_t* out, uint32_t count,
+                                                       uint32_t gain) {
+    ConvertValuesBody(in, out, count, gain);
+}
+#endif
+
+void ConvertValues(const int64_t* in, int16_t* out, uint32_t count, uint32_t gain) {
+#if defined(__x86_64__)
+    static const bool avx2 = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    if (avx2) return ConvertValuesAvx2(in, out, count, gain);
+#endif
+    ConvertValuesPlain(in, out, count, gain);
 }
 
 void ConvertBlock(uint32_t frames) {
