@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -91,6 +92,31 @@ TEST_P(Songs, FastMixerEqualsTheReferenceSampleForSample) {
     int peak = 0;
     for (int16_t v : fast) peak = std::max(peak, std::abs(int(v)));
     EXPECT_GT(peak, 8000);  // real music, not silence
+}
+
+// The test cases too: ping-pong loops, offsets, porta extremes, retrigs.
+TEST(Cases, FastMixerEqualsTheReferenceOnEveryCase) {
+    namespace fs = std::filesystem;
+    int compared = 0;
+    for (const auto& e : fs::directory_iterator(fs::path(XM_DIR) / "cases")) {
+        std::vector<uint8_t> bytes = ReadFileBytes(e.path().string());
+        std::vector<int16_t> audio[2];
+        for (int reference = 0; reference < 2; reference++) {
+            UseReferenceMixer = reference == 1;
+            if (!LoadBytes(bytes)) break;
+            for (int b = 0; b < 300 && SongLoaded(); b++) {
+                uint32_t block = WriteBlock;
+                FillBlock();
+                audio[reference].insert(audio[reference].end(), OutputRing + block * 2048,
+                                        OutputRing + block * 2048 + 2048);
+            }
+            UnloadSong();
+        }
+        UseReferenceMixer = false;
+        EXPECT_EQ(audio[0], audio[1]) << e.path();
+        compared += !audio[0].empty();
+    }
+    EXPECT_GT(compared, 60);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, Songs, ::testing::Values("theday.xm", "milky.xm", "sv_ttt.xm"),
