@@ -14,20 +14,12 @@
 #include "loader.h"
 #include "mixer.h"
 #include "music.h"
+#include "onepass.h"
 #include "player.h"
 #include "replayer.h"
 #include "source.h"
 
 namespace {
-
-std::vector<uint8_t> Seen;
-
-bool FirstVisit(int32_t order, int32_t row, bool byPatternLoop) {
-    size_t at = size_t(order & 255) * 256 + size_t(row & 255);
-    if (Seen[at] && !byPatternLoop) return false;
-    Seen[at] = 1;
-    return true;
-}
 
 double CpuSeconds() {
     timespec t;
@@ -52,8 +44,7 @@ bool RenderOnce(const char* path, bool reference, Result& result) {
     UseReferenceMixer = reference;
     NoLoop = 1;
     WriteBlock = 0;
-    Seen.assign(65536, 0);
-    RowStartHook = FirstVisit;
+    OnePassBegin();
     uint64_t frames = 0, checksum = 0;
     Audio.resize(size_t(600) * OUTPUT_RATE * 2);
     auto start = std::chrono::steady_clock::now();
@@ -68,7 +59,7 @@ bool RenderOnce(const char* path, bool reference, Result& result) {
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (uint64_t i = 0; i < 2 * frames; i++) checksum = checksum * 31 + uint16_t(Audio[i]);
     if (cpu < result.cpu) result.cpu = cpu;
-    RowStartHook = nullptr;
+    OnePassEnd();
     UseReferenceMixer = false;
     if (SongLoaded()) SongHeapDestroy();
     if (seconds < result.seconds) result.seconds = seconds;

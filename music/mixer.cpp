@@ -86,15 +86,6 @@ bool CrossBoundary(Voice& v, int64_t x) {
         u = start - x - 1;
         if (u < 0) u = 0;
         // Now u is measured forward from the start, as after one mirror.
-        u %= 2 * length;
-        if (u >= length) {
-            u = 2 * length - u - 1;
-            v.direction = 1;
-        } else {
-            v.direction = 0;
-        }
-        StorePosition(v, start + u);
-        return true;
     }
     u %= 2 * length;
     if (u >= length) {

@@ -16,6 +16,7 @@
 
 #include "loader.h"
 #include "music.h"
+#include "onepass.h"
 #include "player.h"
 #include "replayer.h"
 #include "source.h"
@@ -24,16 +25,6 @@ namespace {
 
 constexpr double DEFAULT_MAX_SECONDS = 600;
 constexpr int DEFAULT_VOLUME = 25;
-
-std::vector<uint8_t> Visited;  // one flag per order x 256 + row
-
-bool FirstVisit(int32_t order, int32_t row, bool byPatternLoop) {
-    size_t at = size_t(order) * 256 + size_t(row & 255);
-    if (order < 0 || order > 255 || row < 0 || row > 255) return true;
-    if (Visited[at] && !byPatternLoop) return false;
-    Visited[at] = 1;
-    return true;
-}
 
 int Usage() {
     fprintf(stderr,
@@ -124,8 +115,7 @@ int main(int argc, char** argv) {
     NoLoop = 1;
     PauseFlag.store(0);
     WriteBlock = 0;
-    Visited.assign(256 * 256, 0);
-    RowStartHook = FirstVisit;
+    OnePassBegin();
 
     FILE* out = fopen(files[1], "wb");
     if (!out) {
@@ -155,7 +145,7 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    RowStartHook = nullptr;
+    OnePassEnd();
     if (SongLoaded()) SongHeapDestroy();
 
     WavHeader(header, uint32_t(frames * 4));

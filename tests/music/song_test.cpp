@@ -12,28 +12,19 @@
 
 #include "mixer.h"
 #include "music.h"
+#include "onepass.h"
 #include "player.h"
 #include "replayer.h"
 #include "xm_writer.h"
 
 namespace {
 
-std::vector<uint8_t> Seen;
-
-bool FirstVisit(int32_t order, int32_t row, bool byPatternLoop) {
-    size_t at = size_t(order & 255) * 256 + size_t(row & 255);
-    if (Seen[at] && !byPatternLoop) return false;
-    Seen[at] = 1;
-    return true;
-}
-
 // Renders one pass; returns its length in frames and, if asked, the audio.
 uint64_t RenderOnePass(const std::string& path, std::vector<int16_t>* audio) {
     std::vector<uint8_t> bytes = ReadFileBytes(path);
     if (!LoadBytes(bytes)) return 0;
     NoLoop = 1;
-    Seen.assign(65536, 0);
-    RowStartHook = FirstVisit;
+    OnePassBegin();
     uint64_t frames = 0;
     while (SongLoaded() && frames < uint64_t(600) * OUTPUT_RATE) {
         uint32_t block = WriteBlock;
@@ -43,7 +34,7 @@ uint64_t RenderOnePass(const std::string& path, std::vector<int16_t>* audio) {
                           OutputRing + block * 2048 + 2 * LastBlockFrames);
         frames += LastBlockFrames;
     }
-    RowStartHook = nullptr;
+    OnePassEnd();
     NoLoop = 0;
     UnloadSong();
     return frames;
