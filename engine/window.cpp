@@ -1,10 +1,12 @@
 // window.cpp - the window, the main loop, frame pacing and timers.
 //
-// engine_start opens an SDL window with a renderer (accelerated where there is
-// one, software otherwise) and an offscreen canvas texture that every frame is
-// drawn into; the canvas is then copied to the window and presented. Keeping
-// the frame in the canvas lets scr_ReadPixels read what has been drawn so far,
-// or the last presented frame, on any renderer.
+// engine_start opens an SDL window with a renderer: the GPU's where there is
+// one, SDL's software renderer otherwise and also where GL itself only
+// rasterises on the processor (cheaper there). The software renderer draws
+// into the window's pixel buffer; a GPU renderer draws each frame into an
+// offscreen canvas texture that is then copied to the window. Either way
+// scr_ReadPixels can read what has been drawn so far, or the last presented
+// frame.
 //
 // One pass of the loop: wait until the next frame or the next due timer,
 // handle pending events, run the due timers (each at most once per pass),
@@ -86,6 +88,31 @@ void CloseWindow() {
     // engine_start; reopening it at once fails now and then.
 }
 
+SDL_Window* CreateWindowOnly() {
+    uint32_t flags = SDL_WINDOW_SHOWN;
+    if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
+    SDL_Window* w = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                     int(Engine.Width), int(Engine.Height), flags);
+    if (!w) Fatal(std::string("cannot open a window: ") + SDL_GetError());
+    return w;
+}
+
+// True when the current renderer is GL and its GL draws on the processor.
+bool GlIsSoftware() {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(Engine.Renderer, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6) != 0)
+        return false;
+    using GetString = const unsigned char* (*)(unsigned);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    if (!getString) return false;
+    const unsigned kGlRenderer = 0x1F01;
+    const char* name = reinterpret_cast<const char*>(getString(kGlRenderer));
+    if (!name) return false;
+    for (const char* soft : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SWR"})
+        if (std::strstr(name, soft)) return true;
+    return false;
+}
+
 void OpenWindow() {
     const char* noDisplay = " (a display is needed: run from a desktop session, or under xvfb-run)";
     // Opening the X display can fail for a moment (seen right after the
@@ -115,20 +142,39 @@ void OpenWindow() {
         error = "no display found";
     }
     if (!error.empty()) Fatal("cannot open a window: " + error + noDisplay);
-    uint32_t flags = SDL_WINDOW_SHOWN;
-    if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
-    Engine.Window = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                     int(Engine.Width), int(Engine.Height), flags);
-    if (!Engine.Window) Fatal(std::string("cannot open a window: ") + SDL_GetError());
+    Engine.Window = CreateWindowOnly();
     Engine.Renderer =
         SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
-    if (!Engine.Renderer)
-        Engine.Renderer =
-            SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+    if (Engine.Renderer && !std::getenv("SDL_RENDER_DRIVER") && GlIsSoftware()) {
+        // A GL that rasterises on the processor (Mesa's llvmpipe under Xvfb,
+        // a machine without a GPU driver) costs far more per frame than SDL's
+        // own software renderer; use that one instead, on a fresh window
+        // without a GL context.
+        SDL_DestroyRenderer(Engine.Renderer);
+        SDL_DestroyWindow(Engine.Window);
+        Engine.Renderer = nullptr;
+        Engine.Window = CreateWindowOnly();
+    }
+    if (!Engine.Renderer) {
+        // SDL would otherwise show the software renderer's pixels through a
+        // GL texture on X11, bringing the processor-bound GL back.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        Engine.Renderer = SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_SOFTWARE);
+    }
     if (!Engine.Renderer) Fatal(std::string("cannot create a renderer: ") + SDL_GetError());
-    Engine.Canvas = SDL_CreateTexture(Engine.Renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_TARGET,
-                                      int(Engine.Width), int(Engine.Height));
-    if (!Engine.Canvas) Fatal(std::string("cannot create the frame canvas: ") + SDL_GetError());
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(Engine.Renderer, &info);
+    // The software renderer draws into the window's own pixel buffer, which
+    // keeps the last frame after it is shown, so scr_ReadPixels can read it
+    // there. A GPU renderer's back buffer is undefined after the present:
+    // there every frame goes to an offscreen canvas that is then copied to
+    // the window.
+    if (!(info.flags & SDL_RENDERER_SOFTWARE)) {
+        Engine.Canvas = SDL_CreateTexture(Engine.Renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_TARGET,
+                                          int(Engine.Width), int(Engine.Height));
+        if (!Engine.Canvas) Fatal(std::string("cannot create the frame canvas: ") + SDL_GetError());
+        SDL_SetTextureBlendMode(Engine.Canvas, SDL_BLENDMODE_NONE);
+    }
     SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
     SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Engine.Renderer);
@@ -136,15 +182,17 @@ void OpenWindow() {
 }
 
 void DrawFrame() {
-    SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
     SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Engine.Renderer);
     if (Engine.OnDraw) Engine.OnDraw();
-    SDL_SetRenderTarget(Engine.Renderer, nullptr);
-    SDL_SetTextureBlendMode(Engine.Canvas, SDL_BLENDMODE_NONE);
-    SDL_RenderCopy(Engine.Renderer, Engine.Canvas, nullptr, nullptr);
-    SDL_RenderPresent(Engine.Renderer);
-    SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+    if (Engine.Canvas) {
+        SDL_SetRenderTarget(Engine.Renderer, nullptr);
+        SDL_RenderCopy(Engine.Renderer, Engine.Canvas, nullptr, nullptr);
+        SDL_RenderPresent(Engine.Renderer);
+        SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+    } else {
+        SDL_RenderPresent(Engine.Renderer);
+    }
 }
 
 void SleepUntil(uint64_t deadline) {
@@ -263,7 +311,7 @@ void scr_SetOptions(uint32_t width, uint32_t height, uint32_t, uint8_t fullscree
 void scr_ReadPixels(uint8_t* dst, int32_t x, int32_t y, int32_t w, int32_t h) {
     if (!dst || w <= 0 || h <= 0) return;
     std::fill(dst, dst + size_t(w) * size_t(h) * 4, uint8_t(0));
-    if (!Engine.Renderer || !Engine.Canvas) return;
+    if (!Engine.Renderer) return;
     // Only the part inside the canvas is read; the rest stays zero.
     int64_t x0 = std::max<int64_t>(x, 0), y0 = std::max<int64_t>(y, 0);
     int64_t x1 = std::min<int64_t>(int64_t(x) + w, Engine.Width);
