@@ -34,7 +34,9 @@ constexpr int32_t TicksPerFrame = 16;
 constexpr float TankBottomLimit = 648;
 // Point of the tank that wears down the site under it.
 constexpr float WearPointX = 24, WearPointY = 30;
-constexpr float SiteWearPerTick = 0.01f;
+// The wear is the decimal 0.01 taken off in double precision; only the
+// result is stored as a 32-bit float (0.01f would wear a little less).
+constexpr double SiteWearPerTick = 0.01;
 
 constexpr int32_t ScorePerTank = 10;
 constexpr int32_t ScoreBonusDestroyed = 2;
@@ -118,7 +120,7 @@ bool ResolveTankPass() {
                 if (!PointInBox(px, py, SiteX(column), SiteY(row), SiteSize, SiteSize)) continue;
                 BuildSite& site = BuildSites[row][column];
                 if (site.Life > 0)
-                    site.Life = site.Life - SiteWearPerTick;
+                    site.Life = static_cast<float>(site.Life - SiteWearPerTick);
                 else
                     ResetBuildSite(row, column);
             }

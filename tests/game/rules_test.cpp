@@ -515,6 +515,30 @@ TEST_F(RulesTest, WornOutSiteIsResetOnTheNextPass) {
     EXPECT_EQ(Fake.Named("gui_SetTexture").size(), 1u);
 }
 
+TEST_F(RulesTest, WearIsTheDecimalHundredthStoredAsFloat) {
+    // One tank standing still on a gun: 0.01 is taken off in double precision
+    // each tick and the result stored as a float, so the site lasts exactly
+    // 1000 ticks and is emptied in the 1001st.
+    Build(0, 7, GunButton1);
+    AddTank(7, 420);
+    float expected = 10, singlePrecision = 10;
+    for (int tick = 1; tick <= 999; tick++) {
+        UpdateTanks();
+        expected = static_cast<float>(static_cast<double>(expected) - 0.01);
+        singlePrecision = singlePrecision - 0.01f;
+        ASSERT_EQ(BuildSites[0][7].Life, expected) << "tick " << tick;
+    }
+    // The two ways part in the last few ticks: the test tells them apart.
+    EXPECT_NE(expected, singlePrecision);
+    EXPECT_GT(BuildSites[0][7].Life, 0);
+    UpdateTanks();
+    EXPECT_LE(BuildSites[0][7].Life, 0);
+    EXPECT_EQ(BuildSites[0][7].Damage, 3);
+    UpdateTanks();
+    EXPECT_EQ(BuildSites[0][7].Damage, 0);
+    EXPECT_EQ(BuildSites[0][7].Phase, -1);
+}
+
 TEST_F(RulesTest, RemovalsMakeEarlierTanksWearAgain) {
     Build(2, 0, GunButton1);
     AddTank(0, 510);       // over row 2
