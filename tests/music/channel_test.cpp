@@ -345,4 +345,34 @@ TEST(AutoVibrato, WaveformsStayWithinSixtyFour) {
     UnloadSong();
 }
 
+TEST(AutoVibrato, WaveformValuesByPosition) {
+    XmModule m;
+    m.channels = 1;
+    m.patterns.push_back(EmptyPattern(4, 1));
+    m.instruments.push_back(SimpleInstrument(Ramp(10)));
+    ASSERT_TRUE(LoadBytes(BuildXm(m)));
+    InstrumentRecord& ins = Song.instruments[0];
+    ins.header.vibratoDepth = 64;  // the period delta is then the waveform value itself
+    ChannelState& ch = Song.channels[0];
+    auto at = [&](uint8_t type, uint8_t position) {
+        ins.header.vibratoType = type;
+        ch.autoVibratoPosition = position;
+        ch.periodDelta = 0;
+        UpdateVoice(ch, &EmptySample, &ins);
+        return ch.periodDelta;
+    };
+    const uint8_t positions[] = {0, 1, 32, 64, 96, 127, 128, 129, 160, 192, 255};
+    const int32_t expect[4][11] = {
+        {0, 2, 45, 64, 45, 2, 0, -2, -45, -64, -2},        // sine
+        {64, 64, 64, 64, 64, 64, -64, -64, -64, -64, -64},  // square
+        {0, -1, -16, -32, -48, -64, 64, 63, 48, 32, 0},    // falling ramp
+        {0, 0, 16, 32, 48, 63, 64, -64, -48, -32, -1},      // rising ramp
+    };
+    for (uint8_t type = 0; type < 4; type++)
+        for (size_t i = 0; i < 11; i++)
+            EXPECT_EQ(at(type, positions[i]), expect[type][i]) << int(type) << " at " << int(positions[i]);
+    EXPECT_EQ(at(7, 64), 32);  // types above 3 rise as type 3
+    UnloadSong();
+}
+
 }  // namespace

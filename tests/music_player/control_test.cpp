@@ -217,6 +217,20 @@ TEST_F(OutputThreadTest, StopReleasesEverythingAndIsHarmlessTwice) {
     EXPECT_EQ(RenderedBlocks.load(), rendered);
 }
 
+TEST_F(OutputThreadTest, GainIsFullUntilAVolumeIsSetAndSurvivesStopAndPlay) {
+    MasterGain.store(0);  // as in a fresh process: no volume set yet
+    ASSERT_NE(Start(module_), 0u);
+    EXPECT_EQ(MasterGain.load(), 32768u);
+    MusicSetVolume(20);
+    MusicPause();
+    MusicStop();
+    EXPECT_EQ(MasterGain.load(), 10362u);
+    EXPECT_NE(PauseFlag.load(), 0);
+    ASSERT_NE(Start(module_), 0u);  // the flags set the pause flag again
+    EXPECT_EQ(MasterGain.load(), 10362u);
+    EXPECT_EQ(PauseFlag.load(), 0);
+}
+
 TEST_F(OutputThreadTest, FailuresReturnZeroWithEverythingReleased) {
     auto expect_released = [](const char* what) {
         EXPECT_EQ(OutputThreadsAlive(), 0) << what;
