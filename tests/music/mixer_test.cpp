@@ -161,6 +161,38 @@ TEST(MixerLoops, StepsLongerThanTheLoopMirrorMoreThanOnce) {
     }
 }
 
+TEST(MixerLoops, SpansEndingAHairShortOfTheLoopEndWrapSafely) {
+    // The frame count works on steps shifted right by 5, so a span can end up
+    // to 31 x 2^-32 short of the loop end: the position then wraps into the
+    // loop like one that reached it, and never into an endless empty span.
+    for (bool reference : {false, true}) {
+        TestSample forward(Values(40), 1, 10, 20);
+        Voice v = Playing(forward, 1.0, 0, 64);
+        v.position = 29;
+        v.fraction = 0xFFFFFFFBu;  // 5 x 2^-32 before the loop end
+        std::vector<int64_t> out(2 * 3, 0);
+        if (reference)
+            MixVoiceReference(v, out.data(), 3);
+        else
+            MixVoice(v, out.data(), 3);
+        EXPECT_EQ(out[1], int64_t(64) * forward.record.data[10] * 64);  // the first frame is the loop start
+        EXPECT_EQ(v.position, 13u);
+        EXPECT_EQ(v.fraction, 0u);
+
+        TestSample pingPong(Values(40), 2, 10, 20);
+        Voice w = Playing(pingPong, 1.0, 0, 64);
+        w.position = 29;
+        w.fraction = 0xFFFFFFFBu;
+        if (reference)
+            MixVoiceReference(w, out.data(), 2);
+        else
+            MixVoice(w, out.data(), 2);
+        EXPECT_EQ(w.direction, 1);  // turned at the end, just inside the loop
+        EXPECT_EQ(w.position, 27u);
+        EXPECT_EQ(w.fraction, 0xFFFFFFFFu);
+    }
+}
+
 TEST(MixerLoops, LoopTypeThreeStopsAtItsLoopEnd) {
     TestSample s(Values(100), 1, 20, 30);
     s.record.loopType = 3;
