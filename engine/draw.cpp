@@ -34,11 +34,29 @@ void DrawTexturePart(Texture& t, const SDL_Rect& src, float x, float y, float w,
         h = -h;
         flip ^= SDL_FLIP_VERTICAL;
     }
-    SDL_SetTextureAlphaMod(gpu, blend_alpha ? alpha : 255);
+    double degrees = std::isfinite(angle) ? angle : 0.0;
+    SDL_Rect from = src;
+    if (Engine.SoftwareRenderer && flip != SDL_FLIP_NONE && std::fmod(degrees, 360.0) == 0.0) {
+        // The software renderer mirrors through temporary surfaces on every
+        // call; a mirrored copy of the texture draws the same pixels directly.
+        if (SDL_Texture* mirrored = MirroredTexture(t, flip)) {
+            gpu = mirrored;
+            if (flip & SDL_FLIP_HORIZONTAL) from.x = t.Width - src.x - src.w;
+            if (flip & SDL_FLIP_VERTICAL) from.y = t.Height - src.y - src.h;
+            flip = SDL_FLIP_NONE;
+        }
+    }
+    uint8_t strength = blend_alpha ? alpha : 255;
+    // An opaque texture drawn at full strength covers what lies below
+    // exactly as a blend would, at the cost of a copy.
+    SDL_SetTextureBlendMode(gpu, t.Opaque && strength == 255 ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+    SDL_SetTextureAlphaMod(gpu, strength);
     SDL_SetTextureColorMod(gpu, uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour));
     SDL_FRect dst{x, y, w, h};
-    SDL_RenderCopyExF(Engine.Renderer, gpu, &src, &dst, std::isfinite(angle) ? angle : 0.0, nullptr,
-                      SDL_RendererFlip(flip));
+    if (flip == SDL_FLIP_NONE && degrees == 0.0)
+        SDL_RenderCopyF(Engine.Renderer, gpu, &from, &dst);
+    else
+        SDL_RenderCopyExF(Engine.Renderer, gpu, &from, &dst, degrees, nullptr, SDL_RendererFlip(flip));
 }
 
 // Edges are rounded to whole pixels so a rectangle covers the same pixels

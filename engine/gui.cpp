@@ -3,14 +3,15 @@
 // A click is the left button pressed and released over the same widget, the
 // topmost visible widget under the pointer (the one created last). Clicks are
 // latched as they happen and delivered by gui_Calc as event 3, in the order
-// they happened; a widget that is hidden or disabled when gui_Calc runs sends
-// nothing, and a disabled widget on top swallows the click. A check box flips
+// they happened; a widget that is disabled when pressed or released, or hidden
+// or disabled when gui_Calc runs, sends nothing, and a disabled widget on top
+// swallows the click. A check box flips
 // its tick before its callback runs. A check box reacts to its box and its
 // caption.
 //
 // Image button frames: 1 normal, 2 under the pointer, 3 pressed, 4 disabled;
-// a texture with fewer frames uses frame 1 for the missing ones, and a
-// one-frame texture is drawn dimmed (half brightness) while disabled. Check
+// a texture with fewer frames uses frame 1 for the missing ones, and one
+// without frame 4 is drawn dimmed (half brightness) while disabled. Check
 // box frames: 1 unticked, 2 ticked; the caption is drawn right of the box,
 // centred on it vertically.
 #include "internal.h"
@@ -64,16 +65,26 @@ HxWidget Add(Widget w) {
     return HxWidget(Widgets.size());
 }
 
+bool IsEnabled(HxWidget id) {
+    const Widget* w = Find(id);
+    return w && w->Enabled;
+}
+
 }  // namespace
 
+// A press or release over a disabled widget counts for nothing: a button
+// that was greyed out when the player clicked it must not act later, even
+// if a callback that runs before it in the same gui_Calc enables it.
 void GuiMouseDown(int x, int y) {
-    PressedWidget = TopmostAt(x, y);
+    HxWidget top = TopmostAt(x, y);
+    PressedWidget = IsEnabled(top) ? top : 0;
 }
 
 void GuiMouseUp(int x, int y) {
     // Without gui_Calc (the game stops calling it after game over) clicks
     // would pile up: keep the first few.
-    if (PressedWidget && TopmostAt(x, y) == PressedWidget && PendingClicks.size() < kMaxPendingClicks)
+    if (PressedWidget && TopmostAt(x, y) == PressedWidget && IsEnabled(PressedWidget) &&
+        PendingClicks.size() < kMaxPendingClicks)
         PendingClicks.push_back(PressedWidget);
     PressedWidget = 0;
 }
@@ -150,7 +161,8 @@ void gui_Draw(void) {
             else if (over)
                 frame = 2;
             if (frame > frames) frame = 1;
-            uint32_t colour = (!w.Enabled && frames == 1) ? kDimColour : 0xFFFFFF;
+            // Without a frame of its own for the disabled state the button is dimmed.
+            uint32_t colour = (!w.Enabled && frames < 4) ? kDimColour : 0xFFFFFF;
             DrawTexturePart(*t, FrameRect(*t, frame), w.X, w.Y, w.W, w.H, 0, w.Alpha, true, false, colour);
         } else {
             uint32_t colour = w.Enabled ? 0xFFFFFF : kDimColour;

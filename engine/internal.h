@@ -18,7 +18,11 @@ namespace hx {
 struct EngineState {
     SDL_Window* Window = nullptr;
     SDL_Renderer* Renderer = nullptr;
-    SDL_Texture* Canvas = nullptr;  // every frame is drawn here, then copied to the window
+    SDL_Texture* Canvas = nullptr;  // GPU renderers: every frame is drawn here, then copied to the window
+    // Pixel format of the renderer's textures: the window's own layout with
+    // alpha on the software renderer, so its blitters take their fast paths.
+    uint32_t TextureFormat = SDL_PIXELFORMAT_RGBA32;
+    bool SoftwareRenderer = false;
     uint32_t Width = 800, Height = 600;
     uint8_t Fullscreen = 0;
     std::string Caption = "Halvex";
@@ -46,10 +50,18 @@ struct Texture {
     int Width = 0, Height = 0;
     std::vector<uint8_t> Pixels;          // RGBA8, rows top to bottom
     int FrameWidth = 0, FrameHeight = 0;  // 0 = one frame, the whole image
+    bool Opaque = false;                  // every pixel has alpha 255
     SDL_Texture* Gpu = nullptr;           // made on first use by the current renderer
+    // Mirrored copies for the software renderer, which would otherwise build
+    // temporary surfaces on every mirrored draw: [0] left-right, [1] upside
+    // down, [2] both.
+    SDL_Texture* Mirrored[3] = {nullptr, nullptr, nullptr};
 };
 Texture* GetTexture(HxTexture id);    // null for 0 or an unknown id
 SDL_Texture* GpuTexture(Texture& t);  // null without a renderer
+// The texture mirrored by flip (SDL_FLIP_HORIZONTAL and/or SDL_FLIP_VERTICAL,
+// not none); null without a renderer.
+SDL_Texture* MirroredTexture(Texture& t, int flip);
 void ReleaseGpuTextures();            // before the renderer goes away
 int FrameCount(const Texture& t);
 SDL_Rect FrameRect(const Texture& t, int frame);  // frame numbers from 1; out of range wraps

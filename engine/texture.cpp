@@ -39,24 +39,58 @@ HxTexture AddTexture(Texture&& t) {
     return HxTexture(Textures.size());
 }
 
+namespace {
+
+SDL_Texture* MakeRendererTexture(int width, int height, const uint8_t* rgba) {
+    SDL_Texture* tex = SDL_CreateTexture(Engine.Renderer, Engine.TextureFormat, SDL_TEXTUREACCESS_STATIC, width,
+                                         height);
+    if (!tex) return nullptr;
+    if (Engine.TextureFormat == SDL_PIXELFORMAT_RGBA32) {
+        SDL_UpdateTexture(tex, nullptr, rgba, width * 4);
+    } else {
+        std::vector<uint8_t> converted(size_t(width) * size_t(height) * 4);
+        SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGBA32, rgba, width * 4, Engine.TextureFormat,
+                          converted.data(), width * 4);
+        SDL_UpdateTexture(tex, nullptr, converted.data(), width * 4);
+    }
+    SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
+    // Nearest sampling keeps pixel art exact when it is drawn at its size.
+    SDL_SetTextureScaleMode(tex, SDL_ScaleModeNearest);
+    return tex;
+}
+
+}  // namespace
+
 SDL_Texture* GpuTexture(Texture& t) {
     if (!Engine.Renderer) return nullptr;
-    if (!t.Gpu) {
-        t.Gpu = SDL_CreateTexture(Engine.Renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, t.Width,
-                                  t.Height);
-        if (!t.Gpu) return nullptr;
-        SDL_UpdateTexture(t.Gpu, nullptr, t.Pixels.data(), t.Width * 4);
-        SDL_SetTextureBlendMode(t.Gpu, SDL_BLENDMODE_BLEND);
-        // Nearest sampling keeps pixel art exact when it is drawn at its size.
-        SDL_SetTextureScaleMode(t.Gpu, SDL_ScaleModeNearest);
-    }
+    if (!t.Gpu) t.Gpu = MakeRendererTexture(t.Width, t.Height, t.Pixels.data());
     return t.Gpu;
+}
+
+SDL_Texture* MirroredTexture(Texture& t, int flip) {
+    if (!Engine.Renderer || flip < 1 || flip > 3) return nullptr;
+    SDL_Texture*& slot = t.Mirrored[flip - 1];
+    if (!slot) {
+        bool fx = flip & SDL_FLIP_HORIZONTAL, fy = flip & SDL_FLIP_VERTICAL;
+        const size_t w = size_t(t.Width), h = size_t(t.Height);
+        std::vector<uint8_t> pixels(t.Pixels.size());
+        for (size_t y = 0; y < h; ++y)
+            for (size_t x = 0; x < w; ++x)
+                std::memcpy(&pixels[(y * w + x) * 4], &t.Pixels[((fy ? h - 1 - y : y) * w + (fx ? w - 1 - x : x)) * 4],
+                            4);
+        slot = MakeRendererTexture(t.Width, t.Height, pixels.data());
+    }
+    return slot;
 }
 
 void ReleaseGpuTextures() {
     for (auto& t : Textures) {
         if (t->Gpu) SDL_DestroyTexture(t->Gpu);
         t->Gpu = nullptr;
+        for (SDL_Texture*& m : t->Mirrored) {
+            if (m) SDL_DestroyTexture(m);
+            m = nullptr;
+        }
     }
 }
 
@@ -111,6 +145,12 @@ bool DecodePng(const uint8_t* data, size_t size, uint32_t colour_key, bool use_k
             }
         }
     }
+    out.Opaque = true;
+    for (size_t i = 3; i < pixels.size(); i += 4)
+        if (pixels[i] != 255) {
+            out.Opaque = false;
+            break;
+        }
     out.Width = int(image.width);
     out.Height = int(image.height);
     out.Pixels = std::move(pixels);

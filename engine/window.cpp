@@ -169,7 +169,16 @@ void OpenWindow() {
     // there. A GPU renderer's back buffer is undefined after the present:
     // there every frame goes to an offscreen canvas that is then copied to
     // the window.
-    if (!(info.flags & SDL_RENDERER_SOFTWARE)) {
+    Engine.SoftwareRenderer = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+    Engine.TextureFormat = SDL_PIXELFORMAT_RGBA32;
+    if (Engine.SoftwareRenderer) {
+        uint32_t window = SDL_GetWindowPixelFormat(Engine.Window);
+        if (window == SDL_PIXELFORMAT_RGB888 || window == SDL_PIXELFORMAT_ARGB8888)
+            Engine.TextureFormat = SDL_PIXELFORMAT_ARGB8888;
+        else if (window == SDL_PIXELFORMAT_BGR888 || window == SDL_PIXELFORMAT_ABGR8888)
+            Engine.TextureFormat = SDL_PIXELFORMAT_ABGR8888;
+    }
+    if (!Engine.SoftwareRenderer) {
         Engine.Canvas = SDL_CreateTexture(Engine.Renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_TARGET,
                                           int(Engine.Width), int(Engine.Height));
         if (!Engine.Canvas) Fatal(std::string("cannot create the frame canvas: ") + SDL_GetError());

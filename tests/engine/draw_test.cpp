@@ -99,6 +99,48 @@ TEST(Sprite, MirrorFlagFlipsHorizontally) {
         });
 }
 
+TEST(Sprite, MirroredFramesAndNegativeSizes) {
+    HxTexture t = 0;
+    // 4 x 2 pixels, frames of 2 x 1: 1 = (R, G), 2 = (B, W), 3 = (G, B), 4 = (W, R).
+    auto check = [&] {
+        const Halvex& hx = Engine();
+        hx.prim_Rect(0, 0, 200, 100, 0x000000, 255, HX_PR2D_FILL);
+        hx.spr_aDraw(t, 0, 0, 20, 10, 0, 3, 255, HX_FX_FLIPX);
+        hx.spr_aDraw(t, 30, 0, 20, 10, 0, 2, 255, HX_FX_FLIPX | HX_FX_BLEND);
+        // Half strength over white: the mirrored copy keeps the alpha.
+        hx.prim_Rect(60, 0, 20, 10, 0xFFFFFF, 255, HX_PR2D_FILL);
+        hx.spr_aDraw(t, 60, 0, 20, 10, 0, 1, 128, HX_FX_FLIPX | HX_FX_BLEND);
+        // Negative height: upside down, drawn above y.
+        hx.spr_sDraw(t, 0, 40, 40, -20, 0, 255, HX_FX_BLEND);
+        // Mirror flag and negative width cancel out.
+        hx.spr_aDraw(t, 120, 0, -20, 10, 0, 4, 255, HX_FX_FLIPX);
+        EXPECT_PRED2(Near, ReadPixel(5, 5), 0x0000FFu) << "frame 3 mirrored " << Describe(ReadPixel(5, 5));
+        EXPECT_PRED2(Near, ReadPixel(15, 5), 0x00FF00u) << Describe(ReadPixel(15, 5));
+        EXPECT_PRED2(Near, ReadPixel(35, 5), 0xFFFFFFu) << "frame 2 mirrored";
+        EXPECT_PRED2(Near, ReadPixel(45, 5), 0x0000FFu);
+        EXPECT_PRED3(NearWithin, ReadPixel(65, 5), 0x7FFF7Fu, 4) << "green at half strength over white";
+        EXPECT_PRED3(NearWithin, ReadPixel(75, 5), 0xFF7F7Fu, 4) << Describe(ReadPixel(75, 5));
+        EXPECT_PRED2(Near, ReadPixel(5, 25), 0x00FF00u) << "upside down: bottom row on top";
+        EXPECT_PRED2(Near, ReadPixel(35, 25), 0xFF0000u);
+        EXPECT_PRED2(Near, ReadPixel(5, 35), 0xFF0000u);
+        EXPECT_PRED2(Near, ReadPixel(35, 35), 0xFFFFFFu);
+        EXPECT_PRED2(Near, ReadPixel(105, 5), 0xFFFFFFu) << "frame 4 unmirrored";
+        EXPECT_PRED2(Near, ReadPixel(115, 5), 0xFF0000u);
+    };
+    // Twice per run and in two runs: mirrored copies are kept and remade.
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(RunWindow(
+            [&] {
+                if (!t) t = LoadTexture(4, 2, {R, G, B, W, G, B, W, R});
+                Engine().tex_SetFrameSize(&t, 2, 1);
+            },
+            [&](int frame) {
+                check();
+                return frame < 2;
+            }));
+    }
+}
+
 TEST(Sprite, AlphaBlendsOnlyWithTheBlendFlag) {
     HxTexture t = 0;
     OneFrame([&] { t = LoadTexture(1, 1, {0x000000FF}); },

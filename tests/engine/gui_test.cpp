@@ -103,6 +103,38 @@ TEST_F(Widgets, HiddenAndDisabledWidgetsSendNothing) {
     EXPECT_TRUE(Clicks.empty());
 }
 
+// The shop's case: a buy button greyed out when the player clicked it, and
+// a click before it (a sale) whose callback enables it within the same
+// gui_Calc. The greyed-out click must not buy.
+HxWidget EnableOnClick = 0;
+void EnablingCallback(HxWidget w, uint32_t event) {
+    OnWidget(w, event);
+    Engine().gui_SetEnable(0, EnableOnClick, 1);
+}
+
+TEST_F(Widgets, AClickOnADisabledWidgetStaysDeadWhenItIsEnabledLater) {
+    HxWidget sell = 0, buy = 0, later = 0;
+    ClickAndCalc(
+        {{10, 10}, {10, 10}, {60, 10}, {60, 10}, {110, 10}, {110, 10}},
+        [&] {
+            sell = Engine().gui_AddImage(FourFrames(), 0, 0, 40, 40, 255, 1, 1, EnablingCallback);
+            made.push_back(sell);
+            buy = Image(FourFrames(), 50, 0, 40, 40, true, false);
+            later = Image(FourFrames(), 100, 0, 40, 40, true, false);
+            EnableOnClick = buy;
+        },
+        // Enabled after the click, before gui_Calc.
+        [&] { Engine().gui_SetEnable(0, later, 1); });
+    ASSERT_EQ(Clicks.size(), 1u) << "only the enabled widget's click counts";
+    EXPECT_EQ(Clicks[0].widget, sell);
+    // Both are enabled now and click normally.
+    Clicks.clear();
+    ClickAndCalc({{60, 10}, {60, 10}, {110, 10}, {110, 10}}, nullptr);
+    ASSERT_EQ(Clicks.size(), 2u);
+    EXPECT_EQ(Clicks[0].widget, buy);
+    EXPECT_EQ(Clicks[1].widget, later);
+}
+
 TEST_F(Widgets, TopmostWidgetTakesTheClick) {
     HxWidget below = 0, above = 0;
     ClickAndCalc({{70, 70}, {70, 70}, {55, 55}, {55, 55}}, [&] {
@@ -195,6 +227,35 @@ TEST_F(Widgets, ImageButtonFramesFollowItsState) {
     EXPECT_PRED3(NearWithin, seen[4], 0x808080u, 4) << "one frame, disabled: dimmed " << Describe(seen[4]);
     EXPECT_PRED2(Near, seen[5], 0x0000FFu) << "pressed: frame 3";
     (void)a, (void)b, (void)c, (void)d, (void)dim;
+}
+
+TEST_F(Widgets, DisabledButtonWithoutAFourthFrameIsDimmed) {
+    Rgba two{}, three{}, twoEnabled{};
+    HxWidget w2 = 0;
+    ASSERT_TRUE(RunWindow(
+        [&] {
+            // Two and three frames: white first.
+            HxTexture t2 = LoadTexture(2, 1, {0xFFFFFFFF, 0x00FF00FF});
+            HxTexture t3 = LoadTexture(3, 1, {0xFFFFFFFF, 0x00FF00FF, 0x0000FFFF});
+            Engine().tex_SetFrameSize(&t2, 1, 1);
+            Engine().tex_SetFrameSize(&t3, 1, 1);
+            w2 = Image(t2, 0, 0, 20, 20, true, false);
+            Image(t3, 30, 0, 20, 20, true, false);
+        },
+        [&](int frame) {
+            Engine().gui_Draw();
+            if (frame == 1) {
+                two = ReadPixel(5, 5);
+                three = ReadPixel(35, 5);
+                Engine().gui_SetEnable(0, w2, 1);
+                return true;
+            }
+            twoEnabled = ReadPixel(5, 5);
+            return false;
+        }));
+    EXPECT_PRED3(NearWithin, two, 0x808080u, 4) << "two frames, disabled: " << Describe(two);
+    EXPECT_PRED3(NearWithin, three, 0x808080u, 4) << "three frames, disabled: " << Describe(three);
+    EXPECT_PRED2(Near, twoEnabled, 0xFFFFFFu) << "enabled again: frame 1 at full brightness";
 }
 
 TEST_F(Widgets, DrawOrderVisibilityAlphaAndTexture) {
