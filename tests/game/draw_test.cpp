@@ -193,3 +193,44 @@ TEST_F(DrawTest, GameOverDrawsOnlyTheNotice) {
     EXPECT_EQ(Fake.calls[0].text, "GAME OVER");
     EXPECT_EQ(Fake.calls[0].args, (std::vector<double>{1, 400, 300, 2, 2, 255, 0xFFFFFF, 2}));
 }
+
+TEST_F(DrawTest, HudFollowsTheGameFromFrameToFrame) {
+    auto hud = [] {
+        Fake.calls.clear();
+        OnDraw();
+        std::vector<std::string> lines;
+        for (const FakeCall& call : Fake.Named("text_DrawEx")) lines.push_back(call.text);
+        lines.resize(5);
+        return lines;
+    };
+    // A gun bought for 200 on tick 1 of the cycle fires at once: one shell,
+    // one point, one patron.
+    Build(0, 6, GunButton1);
+    EXPECT_EQ(hud(), (std::vector<std::string>{"Score: 1", "Money: 1300", "Round: 1", "Lifes: 10",
+                                               "Patrons: 599"}));
+    // A destroyed tank pays 50 and 12 points; one through costs a life and
+    // scores 10; the round turns after ten cycles.
+    Tanks.push_back(Tank{0.5f, 0, 3, 16 + 48 * 3, 100, 1, 0});
+    Tanks.push_back(Tank{15, 0, 4, 16 + 48 * 4, 649, 1, 0});
+    TankCount = 2;
+    CycleCount = 9;
+    CycleTick = 400;
+    GameTick();
+    EXPECT_EQ(hud(), (std::vector<std::string>{"Score: 23", "Money: 1350", "Round: 2", "Lifes: 9",
+                                               "Patrons: 599"}));
+    // Ten through in all leave the game running at 0 lives; the eleventh ends
+    // it, and -1 is never drawn.
+    Lifes = 1;
+    Tanks.push_back(Tank{15, 0, 5, 16 + 48 * 5, 649, 1, 0});
+    TankCount = 1;
+    GameTick();
+    EXPECT_EQ(hud()[3], "Lifes: 0");
+    Tanks.push_back(Tank{15, 0, 6, 16 + 48 * 6, 649, 1, 0});
+    TankCount = 1;
+    GameTick();
+    EXPECT_EQ(Lifes, -1);
+    Fake.calls.clear();
+    OnDraw();
+    ASSERT_EQ(Fake.calls.size(), 1u);
+    EXPECT_EQ(Fake.calls[0].text, "GAME OVER");
+}
