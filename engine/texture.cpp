@@ -130,6 +130,10 @@ bool DecodePng(const uint8_t* data, size_t size, uint32_t colour_key, bool use_k
         png_image_free(&image);
         return false;
     }
+    // Sixteen-bit samples without gamma information are sRGB like every
+    // other image here; libpng would otherwise take them as linear and
+    // lighten them on the way to 8 bits.
+    image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     image.format = PNG_FORMAT_RGBA;
     std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {

@@ -2,6 +2,7 @@
 // types, frames, mirroring, alpha, rectangles and text, read back with
 // scr_ReadPixels in a real window.
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include "support.h"
 
@@ -60,6 +61,58 @@ TEST(Sprite, EveryPngColourTypeDecodes) {
             EXPECT_PRED2(Near, ReadPixel(15, 25), 0x0000FFu) << "rgb";
             EXPECT_PRED2(Near, ReadPixel(5, 35), 0x0000FFu) << "rgba";
             EXPECT_PRED2(Near, ReadPixel(15, 35), 0xFF0000u) << "rgba";
+        });
+}
+
+// A 16-bit PNG without gamma information, 2 x 1 pixels; grey (one channel)
+// or RGB (three), each sample the given 16-bit values.
+std::vector<uint8_t> SixteenBitPng(bool rgb, const std::vector<uint16_t>& samples) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            v->insert(v->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, 2, 1, 16, rgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row;
+    for (uint16_t v : samples) {
+        row.push_back(png_byte(v >> 8));  // big-endian samples
+        row.push_back(png_byte(v));
+    }
+    png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// Sixteen-bit samples are cut to their high byte: a value of 0x8080 shows
+// as 0x80, as the image's author saw it, not lightened as if it were linear.
+TEST(Sprite, SixteenBitPngKeepsItsLevels) {
+    HxTexture grey = 0, rgb = 0;
+    OneFrame(
+        [&] {
+            MemoryStream g = StreamOf(SixteenBitPng(false, {0x8080, 0x4040}));
+            grey = Engine().tex_LoadFromMemory(&g, "png", 0xFF00FF, 0x432);
+            MemoryStream c = StreamOf(SixteenBitPng(true, {0x8080, 0x4040, 0xC0C0, 0xFFFF, 0x0000, 0x2020}));
+            rgb = Engine().tex_LoadFromMemory(&c, "png", 0xFF00FF, 0x432);
+        },
+        [&] {
+            Engine().spr_sDraw(grey, 0, 0, 20, 10, 0, 255, HX_FX_BLEND);
+            Engine().spr_sDraw(rgb, 0, 10, 20, 10, 0, 255, HX_FX_BLEND);
+            EXPECT_PRED3(NearWithin, ReadPixel(5, 5), 0x808080u, 1) << Describe(ReadPixel(5, 5));
+            EXPECT_PRED3(NearWithin, ReadPixel(15, 5), 0x404040u, 1) << Describe(ReadPixel(15, 5));
+            EXPECT_PRED3(NearWithin, ReadPixel(5, 15), 0x8040C0u, 1) << Describe(ReadPixel(5, 15));
+            EXPECT_PRED3(NearWithin, ReadPixel(15, 15), 0xFF0020u, 1) << Describe(ReadPixel(15, 15));
         });
 }
 
