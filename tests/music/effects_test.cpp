@@ -271,4 +271,25 @@ TEST(OnePass, PatternLoopRowsArePlayedInFullThenABackwardJumpEnds) {
     EXPECT_EQ(RowStartHook, nullptr);
 }
 
+TEST(OnePass, APatternLoopJumpRepeatedInTheSameStateEndsThePass) {
+    XmModule m;
+    m.channels = 2;
+    m.patterns.push_back(EmptyPattern(16, 2));
+    m.instruments.push_back(SimpleInstrument(Ramp(100)));
+    ASSERT_TRUE(LoadBytes(BuildXm(m)));
+    OnePassBegin();
+    for (int32_t row = 0; row <= 6; row++) ASSERT_TRUE(OnePassFirstVisit(0, row, false));
+    Song.channels[1].loopRow = 2;
+    Song.channels[1].loopCounter = 2;
+    EXPECT_TRUE(OnePassFirstVisit(0, 2, true));
+    EXPECT_TRUE(OnePassFirstVisit(0, 3, false));
+    Song.channels[1].loopCounter = 1;  // the loop runs down: a new state
+    EXPECT_TRUE(OnePassFirstVisit(0, 2, true));
+    EXPECT_TRUE(OnePassFirstVisit(0, 3, false));
+    Song.channels[1].loopCounter = 2;  // back where it was: it would go on for ever
+    EXPECT_FALSE(OnePassFirstVisit(0, 2, true));
+    OnePassEnd();
+    UnloadSong();
+}
+
 }  // namespace
