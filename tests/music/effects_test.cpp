@@ -240,6 +240,24 @@ TEST_F(Effects, KeyOffEffectAndEnvelopePosition) {
     EXPECT_EQ(rows[2][0].envelopeOutput, (64 * 65536 - 5 * 419430) >> 16);
 }
 
+TEST_F(Effects, NoteDelayRestoresTheRowThenStartsWithTheVolumeColumn) {
+    At(0) = {49, 1, 0, 12, 32};
+    At(1) = {49, 1, 0x20, 14, 0xD2};  // volume column 16, note at tick 2
+    At(2) = {97, 0, 0, 0, 0};         // key-off: the envelope output becomes 0
+    At(3) = {49, 0, 0, 14, 0xD1};
+    Run(4);
+    EXPECT_EQ(Column(1, &Tick::volume), (V{32, 32, 16, 16, 16, 16}));
+    V triggers;
+    for (const Tick& t : rows[1]) triggers.push_back(t.flags & UPDATE_TRIGGER ? 1 : 0);
+    EXPECT_EQ(triggers, (V{0, 0, 1, 0, 0, 0}));
+    EXPECT_NE(rows[1][2].voice, rows[1][1].voice);
+    EXPECT_EQ(rows[1][2].envelopeOutput, 64);
+    // A delayed note keeps an envelope output of 9 or less at 0 and clears the key-off.
+    EXPECT_EQ(rows[3][1].keyOff, 0);
+    EXPECT_EQ(rows[3][1].envelopeOutput, 0);
+    EXPECT_EQ(rows[3][1].voiceVolume, 0);
+}
+
 TEST_F(Effects, SetFinetuneChangesTheNextNotesPeriod) {
     At(0) = {49, 1, 0, 14, 0x57};  // E57: this row's period is already computed
     At(1) = {49, 0, 0, 0, 0};
