@@ -49,7 +49,15 @@ void DrawTexturePart(Texture& t, const SDL_Rect& src, float x, float y, float w,
     uint8_t strength = blend_alpha ? alpha : 255;
     // An opaque texture drawn at full strength covers what lies below
     // exactly as a blend would, at the cost of a copy.
-    SDL_SetTextureBlendMode(gpu, t.Opaque && strength == 255 ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+    bool copy = t.Opaque && strength == 255;
+    // (Not for a mirrored copy: the faded copies are of the texture as it is.)
+    if (Engine.SoftwareRenderer && gpu == t.Gpu && flip == SDL_FLIP_NONE && strength > 0 && strength < 255) {
+        if (SDL_Texture* faded = FadedTexture(t, strength)) {
+            gpu = faded;
+            strength = 255;
+        }
+    }
+    SDL_SetTextureBlendMode(gpu, copy ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
     SDL_SetTextureAlphaMod(gpu, strength);
     SDL_SetTextureColorMod(gpu, uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour));
     SDL_FRect dst{x, y, w, h};

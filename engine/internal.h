@@ -56,12 +56,24 @@ struct Texture {
     // temporary surfaces on every mirrored draw: [0] left-right, [1] upside
     // down, [2] both.
     SDL_Texture* Mirrored[3] = {nullptr, nullptr, nullptr};
+    // Copies with a constant alpha already applied, for the software
+    // renderer, whose blend with a modulated alpha is several times slower
+    // than a plain blend. A widget or sprite drawn at a fixed alpha each
+    // frame finds its copy here; a few alphas per texture are kept.
+    struct Faded {
+        uint8_t Alpha;
+        SDL_Texture* Tex;
+    };
+    std::vector<Faded> FadedCopies;
 };
 Texture* GetTexture(HxTexture id);    // null for 0 or an unknown id
 SDL_Texture* GpuTexture(Texture& t);  // null without a renderer
 // The texture mirrored by flip (SDL_FLIP_HORIZONTAL and/or SDL_FLIP_VERTICAL,
 // not none); null without a renderer.
 SDL_Texture* MirroredTexture(Texture& t, int flip);
+// The texture with every pixel's alpha scaled by alpha/255; null when the
+// texture already keeps as many such copies as it may.
+SDL_Texture* FadedTexture(Texture& t, uint8_t alpha);
 void ReleaseGpuTextures();            // before the renderer goes away
 int FrameCount(const Texture& t);
 SDL_Rect FrameRect(const Texture& t, int frame);  // frame numbers from 1; out of range wraps

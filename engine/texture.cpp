@@ -83,6 +83,20 @@ SDL_Texture* MirroredTexture(Texture& t, int flip) {
     return slot;
 }
 
+SDL_Texture* FadedTexture(Texture& t, uint8_t alpha) {
+    constexpr size_t kMaxFadedCopies = 4;
+    if (!Engine.Renderer) return nullptr;
+    for (const Texture::Faded& f : t.FadedCopies)
+        if (f.Alpha == alpha) return f.Tex;
+    if (t.FadedCopies.size() >= kMaxFadedCopies) return nullptr;
+    std::vector<uint8_t> pixels(t.Pixels);
+    // The same integer rule as the blitter's alpha modulation.
+    for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = uint8_t(unsigned(pixels[i]) * alpha / 255);
+    SDL_Texture* tex = MakeRendererTexture(t.Width, t.Height, pixels.data());
+    if (tex) t.FadedCopies.push_back({alpha, tex});
+    return tex;
+}
+
 void ReleaseGpuTextures() {
     for (auto& t : Textures) {
         if (t->Gpu) SDL_DestroyTexture(t->Gpu);
@@ -91,6 +105,8 @@ void ReleaseGpuTextures() {
             if (m) SDL_DestroyTexture(m);
             m = nullptr;
         }
+        for (Texture::Faded& f : t->FadedCopies) SDL_DestroyTexture(f.Tex);
+        t->FadedCopies.clear();
     }
 }
 

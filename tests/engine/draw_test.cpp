@@ -209,6 +209,31 @@ TEST(Sprite, AlphaBlendsOnlyWithTheBlendFlag) {
              });
 }
 
+// Half-transparent black pixels at several sprite alphas over white: the
+// pixel's own alpha and the sprite's multiply, whichever alphas come first.
+TEST(Sprite, PixelAlphaTimesSpriteAlpha) {
+    HxTexture t = 0;
+    const int alphas[] = {255, 128, 64, 200, 32, 100, 0, 128, 255};
+    OneFrame([&] { t = LoadTexture(1, 1, {0x00000080}); },
+             [&] {
+                 const Halvex& hx = Engine();
+                 hx.prim_Rect(0, 0, 200, 100, 0xFFFFFF, 255, HX_PR2D_FILL);
+                 for (size_t i = 0; i < std::size(alphas); ++i) {
+                     hx.spr_sDraw(t, float(20 * i), 0, 10, 10, 0, uint8_t(alphas[i]), HX_FX_BLEND);
+                     hx.spr_sDraw(t, float(20 * i), 20, 10, 10, 0, uint8_t(alphas[i]), HX_FX_BLEND | HX_FX_FLIPX);
+                 }
+                 for (size_t i = 0; i < std::size(alphas); ++i) {
+                     int cover = 128 * alphas[i] / 255;
+                     uint32_t level = uint32_t(255 - cover);
+                     uint32_t grey = level << 16 | level << 8 | level;
+                     for (int y : {5, 25})
+                         EXPECT_PRED3(NearWithin, ReadPixel(int(20 * i) + 5, y), grey, 4)
+                             << "alpha " << alphas[i] << (y > 10 ? " mirrored: " : ": ")
+                             << Describe(ReadPixel(int(20 * i) + 5, y));
+                 }
+             });
+}
+
 TEST(Sprite, FramesLeftToRightThenTopToBottom) {
     HxTexture t = 0;
     // 4 x 2 pixels, frames of 2 x 1: 1 = red, 2 = green, 3 = blue, 4 = white.
