@@ -142,10 +142,15 @@ void OpenWindow() {
         error = "no display found";
     }
     if (!error.empty()) Fatal("cannot open a window: " + error + noDisplay);
+    // Whether GL turned out to be a processor-bound one; the display stays
+    // open between runs of the loop, so later runs skip the trial.
+    static bool softwareGl = false;
     Engine.Window = CreateWindowOnly();
-    Engine.Renderer =
-        SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+    if (!softwareGl)
+        Engine.Renderer =
+            SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
     if (Engine.Renderer && !std::getenv("SDL_RENDER_DRIVER") && GlIsSoftware()) {
+        softwareGl = true;
         // A GL that rasterises on the processor (Mesa's llvmpipe under Xvfb,
         // a machine without a GPU driver) costs far more per frame than SDL's
         // own software renderer; use that one instead, on a fresh window
