@@ -74,7 +74,7 @@ SDL_Texture* MirroredTexture(Texture& t, int flip);
 // The texture with every pixel's alpha scaled by alpha/255; null when the
 // texture already keeps as many such copies as it may.
 SDL_Texture* FadedTexture(Texture& t, uint8_t alpha);
-void ReleaseGpuTextures();            // before the renderer goes away
+void ReleaseGpuTextures();  // before the renderer goes away
 int FrameCount(const Texture& t);
 SDL_Rect FrameRect(const Texture& t, int frame);  // frame numbers from 1; out of range wraps
 // Decodes PNG bytes (grey, palette, RGB, RGBA; 8 or 16 bit) into RGBA8 and

@@ -42,8 +42,8 @@ HxTexture AddTexture(Texture&& t) {
 namespace {
 
 SDL_Texture* MakeRendererTexture(int width, int height, const uint8_t* rgba) {
-    SDL_Texture* tex = SDL_CreateTexture(Engine.Renderer, Engine.TextureFormat, SDL_TEXTUREACCESS_STATIC, width,
-                                         height);
+    SDL_Texture* tex =
+        SDL_CreateTexture(Engine.Renderer, Engine.TextureFormat, SDL_TEXTUREACCESS_STATIC, width, height);
     if (!tex) return nullptr;
     if (Engine.TextureFormat == SDL_PIXELFORMAT_RGBA32) {
         SDL_UpdateTexture(tex, nullptr, rgba, width * 4);
@@ -76,8 +76,8 @@ SDL_Texture* MirroredTexture(Texture& t, int flip) {
         std::vector<uint8_t> pixels(t.Pixels.size());
         for (size_t y = 0; y < h; ++y)
             for (size_t x = 0; x < w; ++x)
-                std::memcpy(&pixels[(y * w + x) * 4], &t.Pixels[((fy ? h - 1 - y : y) * w + (fx ? w - 1 - x : x)) * 4],
-                            4);
+                std::memcpy(&pixels[(y * w + x) * 4],
+                            &t.Pixels[((fy ? h - 1 - y : y) * w + (fx ? w - 1 - x : x)) * 4], 4);
         slot = MakeRendererTexture(t.Width, t.Height, pixels.data());
     }
     return slot;

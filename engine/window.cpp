@@ -100,7 +100,8 @@ SDL_Window* CreateWindowOnly() {
 // True when the current renderer is GL and its GL draws on the processor.
 bool GlIsSoftware() {
     SDL_RendererInfo info{};
-    if (SDL_GetRendererInfo(Engine.Renderer, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6) != 0)
+    if (SDL_GetRendererInfo(Engine.Renderer, &info) != 0 || !info.name ||
+        std::strncmp(info.name, "opengl", 6) != 0)
         return false;
     using GetString = const unsigned char* (*)(unsigned);
     auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));

@@ -34,7 +34,8 @@ void OnLoad() {
     Engine().tex_SetFrameSize(&Button, 1, 1);
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 12; ++c)
-            Engine().gui_AddImage(Button, float(16 + 48 * c), float(440 + 48 * r), 48, 48, 255, 1, 1, nullptr);
+            Engine().gui_AddImage(Button, float(16 + 48 * c), float(440 + 48 * r), 48, 48, 255, 1, 1,
+                                  nullptr);
     MemoryStream s = StreamOf(MakeTestFont());
     Font = Engine().font_LoadFromMemory(&s);
 }
@@ -54,7 +55,8 @@ void OnDraw() {
     hx.batch2d_End();
     hx.prim_Rect(16, 0, 576, 24, 0, 200, HX_PR2D_FILL);
     hx.batch2d_Begin();
-    for (int i = 0; i < 6; ++i) hx.text_DrawEx(Font, float(30 + 100 * i), 4, 1, 0, "AB AB BA", 255, 0xFFFF00, 0);
+    for (int i = 0; i < 6; ++i)
+        hx.text_DrawEx(Font, float(30 + 100 * i), 4, 1, 0, "AB AB BA", 255, 0xFFFF00, 0);
     hx.batch2d_End();
 }
 
@@ -68,7 +70,8 @@ void OnTick() {
 double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 }  // namespace

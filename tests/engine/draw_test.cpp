@@ -220,7 +220,8 @@ TEST(Sprite, PixelAlphaTimesSpriteAlpha) {
                  hx.prim_Rect(0, 0, 200, 100, 0xFFFFFF, 255, HX_PR2D_FILL);
                  for (size_t i = 0; i < std::size(alphas); ++i) {
                      hx.spr_sDraw(t, float(20 * i), 0, 10, 10, 0, uint8_t(alphas[i]), HX_FX_BLEND);
-                     hx.spr_sDraw(t, float(20 * i), 20, 10, 10, 0, uint8_t(alphas[i]), HX_FX_BLEND | HX_FX_FLIPX);
+                     hx.spr_sDraw(t, float(20 * i), 20, 10, 10, 0, uint8_t(alphas[i]),
+                                  HX_FX_BLEND | HX_FX_FLIPX);
                  }
                  for (size_t i = 0; i < std::size(alphas); ++i) {
                      int cover = 128 * alphas[i] / 255;
