@@ -168,6 +168,9 @@ void StopAtSongEnd() {
     CloseDeviceAndSong();
 }
 
+// Installed before main runs, in every program that has the player's control.
+[[maybe_unused]] static const bool SongEndHandlerInstalled = (SongEndHandler = StopAtSongEnd, true);
+
 uintptr_t MusicPlay(const void* source, uintptr_t size_or_module, uint32_t flags) {
     MusicStop();
     if (source == nullptr) return 0;

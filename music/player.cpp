@@ -17,6 +17,7 @@ std::atomic<uint32_t> MasterGain{0};
 uint8_t NoLoop = 0;
 
 bool (*RowStartHook)(int32_t order, int32_t row, bool byPatternLoop) = nullptr;
+void (*SongEndHandler)() = nullptr;
 uint32_t LastBlockFrames = 0;
 uint64_t SongFramesPlayed = 0;
 
@@ -86,7 +87,10 @@ void ConvertBlock(uint32_t frames) {
 void EndSong(uint32_t frames) {
     ConvertBlock(frames);
     LastBlockFrames = frames;
-    StopAtSongEnd();
+    if (SongEndHandler)
+        SongEndHandler();
+    else
+        SongHeapDestroy();
 }
 
 }  // namespace

@@ -20,12 +20,16 @@ extern uint8_t NoLoop;                      // stop at the song's end instead of
 
 // Renders one block of 1,024 frames into OutputRing at WriteBlock and
 // advances WriteBlock. When the song ends with NoLoop set it calls
-// StopAtSongEnd() and returns without finishing the block.
+// SongEndHandler and returns without finishing the block.
 void FillBlock();
 
-// Called by FillBlock (on the output thread, or on the caller's thread when
-// there is none) when a no-loop song ends: sets StopRequest, lets go of the
-// thread without joining it, closes the device and frees the song.
+// What FillBlock calls when a no-loop song ends (on the output thread, or on
+// the caller's thread when there is none). The player's control installs
+// StopAtSongEnd here in every program it is part of: it sets StopRequest,
+// lets go of the thread without joining it, closes the device and frees the
+// song. A program without the control (xmrender: no thread, no device, and
+// so no audio libraries to load) has the song freed instead.
+extern void (*SongEndHandler)();
 void StopAtSongEnd();
 
 // True while a song is loaded (its heap exists).
