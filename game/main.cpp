@@ -183,7 +183,8 @@ void OnLoad() {
     CreateShopWidgets();
     LoadShellTexture();
 
-    // Without the music file the player refuses to start and the game runs silent.
+    // A missing music file ends the program with the engine's message naming it,
+    // like every data file; one the player cannot load leaves the game silent.
     mem_LoadFromFile(&MusicData, MusicFileName);
     MusicSetVolume(MusicVolume);
     SoundBox = gui_AddCheckBox(SoundBoxTexture, SoundBoxX, SoundBoxY, SoundBoxSize, SoundBoxSize, 255, 1, 1,
