@@ -14,6 +14,7 @@
 #include <png.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -139,10 +140,33 @@ bool DecodePng(const uint8_t* data, size_t size, uint32_t colour_key, bool use_k
         png_image_free(&image);
         return false;
     }
-    if (image.width == 0 || image.height == 0 || image.width > kMaxTextureEdge ||
-        image.height > kMaxTextureEdge) {
-        reason = "image size " + std::to_string(image.width) + "x" + std::to_string(image.height) +
-                 " is out of range";
+    // The size is checked from the header, before any pixel buffer exists:
+    // against the largest texture the renderer can hold, and against what
+    // the file can possibly contain (deflate packs at most 1032 bytes into
+    // one), so a few bytes announcing a huge image never cost its memory.
+    uint32_t max_width = kMaxTextureEdge, max_height = kMaxTextureEdge;
+    SDL_RendererInfo info;
+    if (Engine.Renderer && SDL_GetRendererInfo(Engine.Renderer, &info) == 0) {
+        if (info.max_texture_width > 0) max_width = std::min(max_width, uint32_t(info.max_texture_width));
+        if (info.max_texture_height > 0) max_height = std::min(max_height, uint32_t(info.max_texture_height));
+    }
+    const std::string size_text = std::to_string(image.width) + "x" + std::to_string(image.height);
+    if (image.width == 0 || image.height == 0) {
+        reason = "image size " + size_text + " is out of range";
+    } else if (image.width > max_width || image.height > max_height) {
+        reason = "image size " + size_text + " is larger than the largest texture (" + std::to_string(max_width) +
+                 "x" + std::to_string(max_height) + ")";
+    } else {
+        constexpr uint64_t kDeflateMaxRatio = 1032;
+        // Rows of one bit a pixel plus their filter byte: the least any image
+        // of this size unpacks to.
+        uint64_t least_row = (uint64_t(image.width) + 7) / 8 + 1;
+        uint64_t least_packed = uint64_t(image.height) * least_row / kDeflateMaxRatio;
+        if (least_packed > size)
+            reason = "a " + size_text + " image cannot fit in " + std::to_string(size) +
+                     " bytes (the image data is missing or cut short)";
+    }
+    if (!reason.empty()) {
         png_image_free(&image);
         return false;
     }

@@ -28,17 +28,21 @@ static bool DisplayAvailable() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
-static void ReportEngineLoadError(const char* path, const char* reason) {
-    // The loader's reason names the file; without one, name it here.
-    if (reason)
-        std::fprintf(stderr, "%s: %s\n", EngineLoadError, reason);
-    else
-        std::fprintf(stderr, "%s: %s: cannot be loaded\n", EngineLoadError, path);
+void ReportFatalError(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
     std::fflush(stderr);
     // The box blocks until it is closed, so tests switch it off.
     if (DisplayAvailable() && !std::getenv("HALVEX_NO_MESSAGEBOX")) {
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", EngineLoadError, nullptr);
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), nullptr);
     }
+}
+
+static void ReportEngineLoadError(const char* path, const char* reason) {
+    // The loader's reason names the file; without one, name it here.
+    std::string message = EngineLoadError;
+    message += ": ";
+    message += reason ? reason : std::string(path) + ": cannot be loaded";
+    ReportFatalError(message);
 }
 
 bool LoadEngine(const char* path, bool report) {

@@ -288,6 +288,11 @@ bool LoadEngine(const char* path, bool report);
 // itself stays loaded). Used by tests that bind a fake engine.
 void UnbindEngine();
 
+// Every error that ends the game: the message on stderr and, where there is
+// a display, in a message box titled "Error" (HALVEX_NO_MESSAGEBOX turns the
+// box off). The caller exits afterwards.
+void ReportFatalError(const std::string& message);
+
 // Decimal digits, a leading "-" for negatives, no padding.
 std::string u_IntToText(int32_t value);
 

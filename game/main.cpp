@@ -2,8 +2,14 @@
 // callbacks with the head-up display, and the music check box.
 #include "main.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "boom.h"
@@ -183,13 +189,28 @@ void OnLoad() {
     CreateShopWidgets();
     LoadShellTexture();
 
-    // A missing music file ends the program with the engine's message naming it,
-    // like every data file; one the player cannot load leaves the game silent.
-    mem_LoadFromFile(&MusicData, MusicFileName);
+    // Music is not needed to play: a missing or unreadable music file is
+    // reported once and the game goes on silent, as it does when the player
+    // cannot load the module. (The engine would end the program on a file it
+    // cannot open, so the file is checked here first.)
+    std::string musicProblem = UnreadableFileProblem(MusicFileName);
+    if (musicProblem.empty())
+        mem_LoadFromFile(&MusicData, MusicFileName);
+    else
+        std::fprintf(stderr, "%s: %s; playing without music\n", MusicFileName, musicProblem.c_str());
     MusicSetVolume(MusicVolume);
     SoundBox = gui_AddCheckBox(SoundBoxTexture, SoundBoxX, SoundBoxY, SoundBoxSize, SoundBoxSize, 255, 1, 1,
                                1, GameFont, SoundBoxCaption, SoundBoxCaptionColour, 255, OnSoundBox);
     MusicPlay(MusicData.Data, MusicData.Size, MUSIC_SOURCE_MEMORY);
+}
+
+std::string UnreadableFileProblem(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return std::strerror(errno);
+    struct stat info {};
+    bool regular = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+    std::fclose(file);
+    return regular ? "" : "not a regular file";
 }
 
 void OnSoundBox(HxWidget, uint32_t event) {
@@ -244,12 +265,30 @@ void OnDraw() {
     batch2d_End();
 }
 
+bool UseProgramFolderForData(const char* programPath) {
+    if (access(EngineLibraryPath, F_OK) == 0) return true;
+    std::string folder(programPath);
+    size_t slash = folder.rfind('/');
+    if (slash == std::string::npos) return false;
+    folder.resize(slash == 0 ? 1 : slash);
+    if (access((folder + "/" + EngineLibraryPath).c_str(), F_OK) != 0) return false;
+    return chdir(folder.c_str()) == 0;
+}
+
 #ifndef BROVASK_NO_ENTRY
 int main() {
     SeedRandomFromClock();
+    // Started from another folder (a launcher, a file manager), the game
+    // finds data/ beside its own executable; every data path stays relative.
+    char self[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length > 0) {
+        self[length] = '\0';
+        UseProgramFolderForData(self);
+    }
     if (!LoadEngine(EngineLibraryPath, true)) return 1;
     if (const char* missing = MissingGameExport()) {
-        std::fprintf(stderr, "%s: the engine library lacks the export %s\n", EngineLibraryPath, missing);
+        ReportFatalError(std::string(EngineLibraryPath) + ": the engine library lacks the export " + missing);
         return 1;
     }
     RunEngine();

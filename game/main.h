@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "halvex.h"
 
@@ -22,6 +23,14 @@ uint32_t SpawnInterval(int32_t round);
 
 // The first export the game calls that the bound library lacks, or null.
 const char* MissingGameExport();
+
+// "" when the file can be opened and read as a regular file, otherwise why not.
+std::string UnreadableFileProblem(const char* path);
+
+// Where data/halvex.dll is not found from the current folder, makes the
+// folder of the program at `programPath` the current one, so that data/ is
+// found beside the executable. False if neither holds.
+bool UseProgramFolderForData(const char* programPath);
 
 // Start-up after the engine is bound: timers, callbacks, window, main loop.
 // Returns when the engine has stopped.

@@ -1,9 +1,14 @@
 // vars.cpp - shared game state, the asset pack reader, the panel background.
 #include "vars.h"
 
+#include <png.h>
+
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 int32_t Score = 0;
 int32_t Money = StartMoney;
@@ -37,8 +42,7 @@ void ForgetPack() {
 }
 
 [[noreturn]] void FatalDataError(const char* file, const char* problem) {
-    std::fprintf(stderr, "%s: %s\n", file, problem);
-    std::fflush(stderr);
+    ReportFatalError(std::string(file) + ": " + problem);
     std::exit(1);
 }
 
@@ -65,6 +69,74 @@ static uint32_t ReadEntryLength(int32_t entry) {
     return length;
 }
 
+// Checks that an entry is a whole, readable PNG image before the engine
+// sees it: the engine can only name "a N-byte stream" when an image is
+// broken, while here the pack file and the entry number are known. Rows are
+// decoded one at a time into a single row buffer, so an image whose header
+// announces a huge size costs no more memory than one row.
+namespace {
+
+constexpr uint32_t PackImageMaxEdge = 16384;
+
+struct PngReadState {
+    const uint8_t* data;
+    size_t size;
+    size_t position;
+    jmp_buf failed;
+    char message[160];
+    png_bytep row;  // kept here, not in a local, so it survives the longjmp
+};
+
+void PngReadBytes(png_structp png, png_bytep out, png_size_t count) {
+    auto* state = static_cast<PngReadState*>(png_get_io_ptr(png));
+    if (count > state->size - state->position) png_error(png, "the image data ends early");
+    std::memcpy(out, state->data + state->position, count);
+    state->position += count;
+}
+
+void PngFail(png_structp png, png_const_charp message) {
+    auto* state = static_cast<PngReadState*>(png_get_error_ptr(png));
+    std::snprintf(state->message, sizeof state->message, "%s", message);
+    longjmp(state->failed, 1);
+}
+
+void PngIgnoreWarning(png_structp, png_const_charp) {}
+
+// Returns "" for a good image, otherwise what is wrong with it. Only plain
+// data lives in this frame, as libpng leaves it by longjmp.
+std::string PackImageProblem(const uint8_t* data, size_t size) {
+    if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return "not a PNG image (bad signature)";
+    PngReadState state{data, size, 0, {}, {0}, nullptr};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, PngFail, PngIgnoreWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return "out of memory reading the image";
+    }
+    if (setjmp(state.failed)) {
+        std::free(state.row);
+        png_destroy_read_struct(&png, &info, nullptr);
+        return state.message;
+    }
+    png_set_read_fn(png, &state, PngReadBytes);
+    png_read_info(png, info);
+    png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+    if (width == 0 || height == 0 || width > PackImageMaxEdge || height > PackImageMaxEdge)
+        png_error(png, "the image size is out of range");
+    int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    state.row = static_cast<png_bytep>(std::malloc(png_get_rowbytes(png, info)));
+    if (!state.row) png_error(png, "out of memory reading the image");
+    for (int pass = 0; pass < passes; pass++)
+        for (png_uint_32 y = 0; y < height; y++) png_read_row(png, state.row, nullptr);
+    png_read_end(png, nullptr);
+    std::free(state.row);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return "";
+}
+
+}  // namespace
+
 HxTexture LoadPackTexture(int32_t entry) {
     if (!PackLoaded) {
         Pack = MemoryStream{};
@@ -85,6 +157,11 @@ HxTexture LoadPackTexture(int32_t entry) {
     image.Position = 0;
     mem_Get(&image, length);
     mem_Read(&Pack, image.Data, length);
+    std::string problem = PackImageProblem(image.Data, length);
+    if (!problem.empty()) {
+        problem = "entry " + std::to_string(wanted) + " is not a usable PNG image: " + problem;
+        FatalDataError(PackFileName, problem.c_str());
+    }
     // The entry's block is the engine's; the game never frees engine blocks.
     return tex_LoadFromMemory(&image, PackImageFormat, PackColourKey, PackTextureFlags);
 }

@@ -3,6 +3,8 @@
 // engine must print one message naming the file or texture and the reason,
 // and exit with code 1.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <zlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -184,6 +186,33 @@ TEST_F(BadInput, CorruptPngData) {
     MemoryStream s = StreamOf(png);
     EXPECT_EXIT(Engine().tex_LoadFromMemory(&s, "png", 0xFF00FF, 0x432), ::testing::ExitedWithCode(1),
                 "cannot load texture from a [0-9]+-byte stream: .+");
+}
+
+// Loads a texture with the address space capped at what the process uses
+// now plus 256 MB.
+static void LoadWithinMemoryBudget(MemoryStream* s) {
+    unsigned long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
+        std::fclose(statm);
+    }
+    rlim_t limit = rlim_t(pages) * sysconf(_SC_PAGESIZE) + (rlim_t(256) << 20);
+    rlimit budget{limit, limit};
+    setrlimit(RLIMIT_AS, &budget);
+    Engine().tex_LoadFromMemory(s, "png", 0xFF00FF, 0x432);
+}
+
+TEST_F(BadInput, HugeImageAnnouncedByAFewBytesIsRefusedBeforeAllocating) {
+    // A 1 x 1 PNG whose header (with a correct checksum) claims 16384 x 16384:
+    // the engine must refuse it from the header, within a memory budget far
+    // below the 1 GiB such an image would take.
+    std::vector<uint8_t> png = MakePng(1, 1, {0xFFFFFFFF});
+    for (int field : {16, 20}) png[field] = 0, png[field + 1] = 0, png[field + 2] = 0x40, png[field + 3] = 0;
+    uint32_t crc = uint32_t(crc32(0, png.data() + 12, 17));
+    for (int b = 0; b < 4; ++b) png[29 + b] = uint8_t(crc >> (24 - 8 * b));
+    MemoryStream s = StreamOf(png);
+    EXPECT_EXIT(LoadWithinMemoryBudget(&s), ::testing::ExitedWithCode(1),
+                "a 16384x16384 image cannot fit in [0-9]+ bytes");
 }
 
 TEST_F(BadInput, UnsupportedFormat) {

@@ -1,6 +1,8 @@
 // fake_engine.cpp - the recording fake engine and music player.
 #include "fake_engine.h"
 
+#include <png.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -30,10 +32,32 @@ HxTexture FakeEngine::TextureOfEntry(int entry) const {
     return 0;
 }
 
+// A whole 1 x 1 PNG: the game checks every entry's image before the engine
+// gets it, and a PNG reader stops at the image's end chunk.
+static const std::string& TinyPng() {
+    static const std::string png = [] {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = image.height = 1;
+        image.format = PNG_FORMAT_RGBA;
+        const uint8_t pixel[4] = {10, 20, 30, 255};
+        png_alloc_size_t size = 0;
+        png_image_write_to_memory(&image, nullptr, &size, 0, pixel, 0, nullptr);
+        std::string bytes(size, '\0');
+        png_image_write_to_memory(&image, bytes.data(), &size, 0, pixel, 0, nullptr);
+        return bytes;
+    }();
+    return png;
+}
+
+std::string PackImage(const std::string& marker) {
+    return TinyPng() + marker;
+}
+
 std::string MakePack(int count) {
     std::string pack;
     for (int k = 1; k <= count; k++) {
-        std::string data = "entry-" + std::to_string(k);
+        std::string data = PackImage("entry-" + std::to_string(k));
         uint32_t length = static_cast<uint32_t>(data.size());
         for (int b = 0; b < 4; b++) pack.push_back(static_cast<char>((length >> (8 * b)) & 0xFF));
         pack += data;
@@ -129,7 +153,9 @@ static void FakeMemGet(MemoryStream* stream, uint32_t size) {
 static HxTexture FakeTexLoad(MemoryStream* stream, const char* ext, uint32_t key, uint32_t flags) {
     Record("tex_LoadFromMemory", {double(key), double(flags), double(stream->Size)}, ext);
     HxTexture texture = Fake.nextTexture++;
-    Fake.textureSource[texture] = std::string(reinterpret_cast<char*>(stream->Data), stream->Size);
+    std::string source(reinterpret_cast<char*>(stream->Data), stream->Size);
+    if (source.compare(0, TinyPng().size(), TinyPng()) == 0) source.erase(0, TinyPng().size());
+    Fake.textureSource[texture] = source;
     return texture;
 }
 static void FakeTexFrame(HxTexture* texture, uint16_t w, uint16_t h) {

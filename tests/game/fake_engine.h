@@ -70,7 +70,10 @@ extern FakeEngine Fake;
 // Resets the fake and points every binding the game calls at it.
 void InstallFakeEngine();
 
-// An asset pack of `count` entries; entry k holds the text "entry-k".
+// A pack entry: a small real PNG followed by `marker`. The fake's textures
+// remember only the marker as their source.
+std::string PackImage(const std::string& marker);
+// An asset pack of `count` entries; entry k is PackImage("entry-k").
 std::string MakePack(int count);
 
 // Music player calls recorded by the fake player (MusicPlay, MusicPause, ...).

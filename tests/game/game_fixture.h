@@ -3,7 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
 
 #include "boom.h"
 #include "fake_engine.h"
@@ -13,6 +20,26 @@
 #include "point.h"
 #include "tank.h"
 #include "vars.h"
+
+// The game checks on disk that the music file can be read before the engine
+// loads it, so the tests run in a folder of their own where a real
+// data/sound.pak stands beside the fake engine's files.
+inline void UseTestFolder() {
+    static bool ready = false;
+    if (ready) return;
+    char pattern[] = "/tmp/brovask-game-test-XXXXXX";
+    const char* folder = mkdtemp(pattern);
+    ASSERT_NE(folder, nullptr);
+    std::filesystem::create_directory(std::filesystem::path(folder) / "data");
+    std::filesystem::current_path(folder);
+    ready = true;
+    static const pid_t owner = getpid();
+    static const std::string made = folder;
+    // Death tests fork: only the process that made the folder removes it.
+    std::atexit([] {
+        if (getpid() == owner) std::filesystem::remove_all(made);
+    });
+}
 
 // Puts every game variable back to the start of a game and installs the fake.
 inline void ResetGame() {
@@ -47,12 +74,15 @@ inline void ResetGame() {
     MusicOn = true;
     ForgetPack();
     InstallFakeEngine();
+    UseTestFolder();
+    std::remove("data/sound.pak");
 }
 
 inline void PutGameFiles() {
     Fake.files["data/data.pak"] = MakePack(27);
     Fake.files["data/engine.pak"] = "FONT";
     Fake.files["data/sound.pak"] = "XM-MODULE";
+    std::ofstream("data/sound.pak") << Fake.files["data/sound.pak"];
 }
 
 class GameTest : public ::testing::Test {

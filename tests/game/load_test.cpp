@@ -160,12 +160,26 @@ TEST_F(LoadTest, SoundBoxTogglesPauseAndResume) {
     EXPECT_EQ(MusicCalls.size(), 3u);
 }
 
-TEST_F(LoadTest, MissingMusicStillStartsTheGame) {
-    PutGameFiles();
-    Fake.files.erase("data/sound.pak");
-    OnLoad();
-    ASSERT_EQ(MusicCalls.size(), 2u);
-    EXPECT_EQ(MusicCalls[1].args, (std::vector<double>{0, 0, 1}));
+TEST_F(LoadTest, MissingOrUnreadableMusicStillStartsTheGame) {
+    // No file: one line on stderr, the engine is never asked for it (it would
+    // end the program), and the box and the player's call come as usual.
+    for (bool folderInstead : {false, true}) {
+        ResetGame();
+        PutGameFiles();
+        Fake.files.erase("data/sound.pak");
+        std::remove("data/sound.pak");
+        if (folderInstead) std::filesystem::create_directory("data/sound.pak");
+        testing::internal::CaptureStderr();
+        OnLoad();
+        std::string said = testing::internal::GetCapturedStderr();
+        if (folderInstead) std::filesystem::remove("data/sound.pak");
+        EXPECT_EQ(said, folderInstead ? "data/sound.pak: not a regular file; playing without music\n"
+                                      : "data/sound.pak: No such file or directory; playing without music\n");
+        for (const FakeCall& load : Fake.Named("mem_LoadFromFile")) EXPECT_NE(load.text, "data/sound.pak");
+        EXPECT_NE(SoundBox, 0u);
+        ASSERT_EQ(MusicCalls.size(), 2u);
+        EXPECT_EQ(MusicCalls[1].args, (std::vector<double>{0, 0, 1}));
+    }
 }
 
 TEST_F(LoadTest, PackEntriesAreFoundByLength) {
@@ -182,13 +196,13 @@ TEST_F(LoadTest, PackEntriesAreFoundByLength) {
     for (const FakeCall& seek : Fake.Named("mem_Seek")) EXPECT_EQ(seek.args[1], 2);
     auto get = Fake.Named("mem_Get");
     ASSERT_EQ(get.size(), 1u);
-    EXPECT_EQ(get[0].args[0], 8);
+    EXPECT_EQ(get[0].args[0], PackImage("entry-27").size());
 }
 
 TEST_F(LoadTest, PackWithEntriesOfOddSizes) {
     std::string pack;
     for (int k = 1; k <= 3; k++) {
-        std::string data(k == 2 ? 70000 : k * 3, static_cast<char>('a' + k));
+        std::string data = PackImage(std::string(k == 2 ? 70000 : k * 3, static_cast<char>('a' + k)));
         uint32_t length = static_cast<uint32_t>(data.size());
         for (int b = 0; b < 4; b++) pack.push_back(static_cast<char>((length >> (8 * b)) & 0xFF));
         pack += data;
@@ -218,6 +232,17 @@ TEST_F(LoadDeathTest, TruncatedEntryIsRefused) {
     Fake.files["data/data.pak"] = std::string("\xff\xff\xff\xff", 4) + "abc";
     ForgetPack();
     EXPECT_EXIT(LoadPackTexture(1), testing::ExitedWithCode(1), "entry 1 is truncated");
+}
+
+TEST_F(LoadDeathTest, BrokenImageNamesThePackAndTheEntry) {
+    std::string pack = MakePack(4);
+    // Entry 3 starts after two entries of 4-byte length and image; damage its
+    // image data (past the signature) so that only a PNG reader can tell.
+    size_t entry3 = 2 * (4 + PackImage("entry-1").size()) + 4;
+    pack[entry3 + PackImage("").find("IDAT") + 6] ^= 0x5A;
+    Fake.files["data/data.pak"] = pack;
+    EXPECT_EXIT(LoadPackTexture(3), testing::ExitedWithCode(1),
+                "data/data.pak: entry 3 is not a usable PNG image: ");
 }
 
 TEST_F(LoadDeathTest, MissingOrBadFontNamesTheFile) {

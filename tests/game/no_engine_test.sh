@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# The program started where there is no data/halvex.dll: the error on
-# stderr, no message box (HALVEX_NO_MESSAGEBOX), exit code 1.
+# The program started where there is no data/halvex.dll, neither in the
+# current folder nor beside the program: the error on stderr, no message box
+# (HALVEX_NO_MESSAGEBOX), exit code 1.
 set -u
-program="$1"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
+mkdir "$dir/bin"
+cp "$1" "$dir/bin/brovask"
+program="$dir/bin/brovask"
 cd "$dir"
 HALVEX_NO_MESSAGEBOX=1 timeout 20 "$program" 2>stderr.txt
 code=$?
