@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "corpus.h"
 #include "mixer.h"
 #include "music.h"
 #include "onepass.h"
@@ -58,6 +59,7 @@ double TableSeconds(const std::string& file) {
 class Songs : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(Songs, OnePassMatchesTheMeasuredLength) {
+    SKIP_WITHOUT_CORPUS();
     double expected = TableSeconds(GetParam());
     ASSERT_GT(expected, 0) << "no length for " << GetParam();
     MusicSetVolume(25);
@@ -67,6 +69,7 @@ TEST_P(Songs, OnePassMatchesTheMeasuredLength) {
 }
 
 TEST_P(Songs, FastMixerEqualsTheReferenceSampleForSample) {
+    SKIP_WITHOUT_CORPUS();
     MusicSetVolume(25);
     std::vector<int16_t> fast, reference;
     UseReferenceMixer = false;
@@ -87,6 +90,7 @@ TEST_P(Songs, FastMixerEqualsTheReferenceSampleForSample) {
 
 // The test cases too: ping-pong loops, offsets, porta extremes, retrigs.
 TEST(Cases, FastMixerEqualsTheReferenceOnEveryCase) {
+    SKIP_WITHOUT_CORPUS();
     namespace fs = std::filesystem;
     int compared = 0;
     for (const auto& e : fs::directory_iterator(fs::path(XM_DIR) / "cases")) {

@@ -35,8 +35,8 @@ class SdlDiskTest : public ::testing::Test {
         std::remove(path_.c_str());
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1);
-        song_ = ReadWholeFile(XM_DIR "/songs/theday.xm");
-        ASSERT_GT(song_.size(), 336u) << XM_DIR "/songs/theday.xm";
+        song_ = ReadWholeFile(SOUND_PAK);
+        ASSERT_GT(song_.size(), 336u) << SOUND_PAK;
         OutputSetFactory(nullptr);
         MusicSetVolume(25);
     }

@@ -19,7 +19,7 @@ namespace {
 using std::chrono::milliseconds;
 
 TEST(PlayerThreads, ControlCallsRaceTheOutputThreadAndTheDevice) {
-    std::vector<uint8_t> song = ReadWholeFile(XM_DIR "/songs/theday.xm");
+    std::vector<uint8_t> song = ReadWholeFile(SOUND_PAK);
     ASSERT_GT(song.size(), 336u);
     std::vector<uint8_t> tiny = MakeTinyXm();  // 60 blocks long
     ManualOutput::Install();
@@ -84,7 +84,7 @@ namespace {
 // The same with the SDL2 device, whose callback runs on SDL's own thread
 // (SDL's disk driver, writing to nowhere).
 TEST(PlayerThreads, ControlCallsRaceTheSdlCallback) {
-    std::vector<uint8_t> song = ReadWholeFile(XM_DIR "/songs/theday.xm");
+    std::vector<uint8_t> song = ReadWholeFile(SOUND_PAK);
     ASSERT_GT(song.size(), 336u);
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
