@@ -1,10 +1,15 @@
 # Brovask front door. `make run` plays, `make test` runs every test,
-# `make bench` measures the music player. Each installs what is missing first.
+# `make bench` measures the music player, `make asan` runs every test with
+# the address and undefined-behaviour sanitizers, `make install` installs
+# the game (PREFIX, default /usr/local; DESTDIR honoured) and `make
+# uninstall` removes it again. Each installs the Debian packages it lacks first.
 BUILD ?= build
+ASAN_BUILD ?= build-asan
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test asan bench install uninstall clean
 
 all: build
 
@@ -18,13 +23,28 @@ build: deps
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display found: Brovask needs a desktop session (see README, 'Playing without a display')." >&2; exit 1; fi
-	cd $(BUILD) && ./brovask
+	$(BUILD)/brovask
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Leaks are not reported: the game keeps its resources for the whole run by
+# design, and SDL and the X libraries keep theirs until exit.
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVASK_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 ctest --output-on-failure -j $(JOBS)
+
+install: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(BUILD) -j $(JOBS)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+
+uninstall:
+	@bash tools/uninstall.sh $(BUILD)
 
 bench: build
 	@if [ -x bench/run.sh ]; then bash bench/run.sh $(BUILD); else echo "no benchmarks yet"; fi
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD)

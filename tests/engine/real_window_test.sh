@@ -7,6 +7,7 @@
 # its OK button), the message on stderr and exit code 1. Run it under
 # tests/with_display.sh so that it gets an X server of its own.
 set -u
+. "$(dirname "$0")/../x11_lib.sh"
 demo="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null' EXIT
@@ -54,23 +55,12 @@ cat "$work/log"
 # --- the error message box ---
 env -u HALVEX_NO_MESSAGEBOX "$demo" --missing-file >"$work/log" 2>&1 &
 pid=$!
-box=
-for _ in $(seq 100); do
-  for w in $(xdotool search --classname '.*' 2>/dev/null); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Error ] && box=$w
-  done
-  [ -n "$box" ] && break
-  sleep 0.1
-done
+box=$(find_window_titled Error 100)
 [ -n "$box" ] || fail "no message box titled 'Error' appeared"
 grep -q 'halvex: cannot open "no/such/dir/engine.pak": No such file or directory' "$work/log" ||
   fail "the message is not on stderr"
 kill -0 "$pid" 2>/dev/null || fail "the program ended before the box was closed"
-eval "$(xdotool getwindowgeometry --shell "$box")"
-# The OK button sits centred, 28 pixels above the bottom of the box.
-bw=$WIDTH bh=$HEIGHT bx=$X by=$Y
-sleep 0.3
-xdotool mousemove $((bx + bw / 2)) $((by + bh - 28)) click 1
+click_box_ok "$box"
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "clicking OK did not close the box"
 wait "$pid"

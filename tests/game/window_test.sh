@@ -5,7 +5,7 @@
 # ends the program with exit code 0. Runs inside an X display (see
 # tests/with_display.sh). Argument: the build folder holding brovask and data/.
 set -u
-build="$1"
+build="$(cd "$1" && pwd)" || exit 1
 cd "$build" || exit 1
 for f in brovask data/halvex.dll data/data.pak data/engine.pak data/sound.pak; do
   if [ ! -e "$f" ]; then echo "SKIP: $build/$f is not built"; exit 77; fi
@@ -14,7 +14,9 @@ shots=$(mktemp -d)
 trap 'rm -rf "$shots"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-SDL_AUDIODRIVER=dummy HALVEX_NO_MESSAGEBOX=1 ./brovask 2>"$shots/stderr.txt" &
+# Started by its full path from another folder, as a launcher would: the
+# game finds data/ beside its executable.
+(cd / && SDL_AUDIODRIVER=dummy HALVEX_NO_MESSAGEBOX=1 exec "$build/brovask" 2>"$shots/stderr.txt") &
 pid=$!
 wid=$(xdotool search --sync --name '^Brovask$' 2>/dev/null | head -1)
 [ -n "$wid" ] || fail "no window named Brovask"
