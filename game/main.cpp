@@ -43,12 +43,6 @@ constexpr int32_t SpawnShortestInterval = 100;
 constexpr uint8_t EscapeKey = 1;
 constexpr uint8_t ClosePanelButton = 2;
 
-// Pack entries loaded here.
-constexpr int32_t FontPageEntry = 1;
-constexpr int32_t HeaderEntry = 22;
-constexpr int32_t SoundBoxEntry = 26;
-constexpr int32_t PanelEntry = 10;
-
 // The music check box and the player's volume (0..25).
 constexpr uint16_t SoundBoxFrameSize = 12;
 constexpr float SoundBoxX = 616, SoundBoxY = 560, SoundBoxSize = 12;
