@@ -40,10 +40,16 @@ extern EngineState Engine;
 // with exit code 1.
 [[noreturn]] void Fatal(const std::string& message);
 
-uint64_t NowNs();  // monotonic clock
+// Monotonic clock. A build with HALVEX_EXTERNAL_CLOCK leaves it to the
+// program (tests drive the timers on a simulated clock).
+uint64_t NowNs();
 
 // ---- timers (window.cpp) ----
 HxTimer AddTimer(HxCallback callback, uint32_t interval_ms);
+// Runs every active timer that is due at `now`, at most once each; the clock
+// is read again after each call. A timer first seen here starts its first
+// interval at `now`. Returns the earliest next due time (UINT64_MAX: none).
+uint64_t RunDueTimers(uint64_t now);
 
 // ---- textures (texture.cpp) ----
 struct Texture {
