@@ -40,10 +40,16 @@ extern EngineState Engine;
 // with exit code 1.
 [[noreturn]] void Fatal(const std::string& message);
 
-uint64_t NowNs();  // monotonic clock
+// Monotonic clock. A build with HALVEX_EXTERNAL_CLOCK leaves it to the
+// program (tests drive the timers on a simulated clock).
+uint64_t NowNs();
 
 // ---- timers (window.cpp) ----
 HxTimer AddTimer(HxCallback callback, uint32_t interval_ms);
+// Runs every active timer that is due at `now`, at most once each; the clock
+// is read again after each call. A timer first seen here starts its first
+// interval at `now`. Returns the earliest next due time (UINT64_MAX: none).
+uint64_t RunDueTimers(uint64_t now);
 
 // ---- textures (texture.cpp) ----
 struct Texture {
@@ -116,49 +122,12 @@ void GuiReset();  // forget presses and pending clicks (a new run of the loop)
 }  // namespace hx
 
 // ---- the exports (defined in the files of their concern) ----
+// Declared from the one list in halvex_api.h; a definition whose parameters
+// differ from its line there is a different function, and the library then
+// fails to link (exports.cpp takes the address of every listed export).
 #define HX_API __attribute__((visibility("default")))
+#define HX_DECLARE_EXPORT(ret, name, params, game) HX_API ret name params;
 extern "C" {
-HX_API void engine_device(uint32_t event, HxCallback callback);
-HX_API void engine_disable(uint32_t what);
-HX_API void engine_start(uint32_t fsaa, uint32_t stencil);
-HX_API void engine_stop(void);
-HX_API void wnd_SetCaption(const char* caption);
-HX_API void wnd_ShowCursor(uint8_t show);
-HX_API void scr_SetOptions(uint32_t width, uint32_t height, uint32_t refresh, uint8_t fullscreen,
-                           uint8_t vsync);
-HX_API void scr_ReadPixels(uint8_t* dst, int32_t x, int32_t y, int32_t w, int32_t h);
-HX_API HxTimer timer_Add(HxCallback callback, uint32_t interval_ms);
-HX_API uint8_t key_Press(uint8_t code);
-HX_API void key_ClearState(void);
-HX_API uint8_t mouse_Down(uint8_t button);
-HX_API void mouse_ClearState(void);
-HX_API void mem_LoadFromFile(MemoryStream* stream, const char* file_name);
-HX_API uint32_t mem_Read(MemoryStream* stream, void* buffer, uint32_t count);
-HX_API uint32_t mem_Seek(MemoryStream* stream, int32_t offset, int32_t mode);
-HX_API void mem_Get(MemoryStream* stream, uint32_t size);
-HX_API HxTexture tex_LoadFromMemory(MemoryStream* stream, const char* extension, uint32_t colour_key,
-                                    uint32_t flags);
-HX_API void tex_SetFrameSize(HxTexture* texture, uint16_t frame_width, uint16_t frame_height);
-HX_API HxFont font_LoadFromMemory(MemoryStream* stream);
-HX_API void batch2d_Begin(void);
-HX_API void batch2d_End(void);
-HX_API void spr_sDraw(HxTexture texture, float x, float y, float w, float h, float angle, uint8_t alpha,
-                      uint32_t flags);
-HX_API void spr_aDraw(HxTexture texture, float x, float y, float w, float h, float angle, uint16_t frame,
-                      uint8_t alpha, uint32_t flags);
-HX_API void prim_Rect(float x, float y, float w, float h, uint32_t colour, uint8_t alpha, uint32_t flags);
-HX_API void text_DrawEx(HxFont font, float x, float y, float scale, float spacing, const char* text,
-                        uint8_t alpha, uint32_t colour, uint32_t flags);
-HX_API HxWidget gui_AddImage(HxTexture texture, float x, float y, float w, float h, uint8_t alpha,
-                             uint8_t visible, uint8_t enabled, HxWidgetCallback callback);
-HX_API HxWidget gui_AddCheckBox(HxTexture texture, float x, float y, float w, float h, uint8_t alpha,
-                                uint8_t visible, uint8_t enabled, uint8_t checked, HxFont font,
-                                const char* caption, uint32_t caption_colour, uint8_t caption_alpha,
-                                HxWidgetCallback callback);
-HX_API void gui_SetTexture(uint32_t zero, HxWidget widget, HxTexture texture);
-HX_API void gui_SetAlpha(uint32_t zero, HxWidget widget, uint8_t alpha);
-HX_API void gui_SetVisible(uint32_t zero, HxWidget widget, uint8_t visible);
-HX_API void gui_SetEnable(uint32_t zero, HxWidget widget, uint8_t enabled);
-HX_API void gui_Calc(void);
-HX_API void gui_Draw(void);
+HALVEX_EXPORTS(HX_DECLARE_EXPORT)
 }
+#undef HX_DECLARE_EXPORT

@@ -44,6 +44,8 @@ uint64_t IntervalNs(const HxTimerRecord& t) {
     return uint64_t(t.Interval < 1 ? 1 : t.Interval) * kNsPerMs;
 }
 
+}  // namespace
+
 // Runs every timer that is due, once. Returns the earliest next due time.
 uint64_t RunDueTimers(uint64_t now) {
     uint64_t earliest = UINT64_MAX;
@@ -70,6 +72,8 @@ uint64_t RunDueTimers(uint64_t now) {
     }
     return earliest;
 }
+
+namespace {
 
 void ShowErrorBox(const std::string& message) {
     if (std::getenv("HALVEX_NO_MESSAGEBOX")) return;
@@ -218,11 +222,13 @@ void SleepUntil(uint64_t deadline) {
 
 }  // namespace
 
+#ifndef HALVEX_EXTERNAL_CLOCK
 uint64_t NowNs() {
     return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
                         std::chrono::steady_clock::now().time_since_epoch())
                         .count());
 }
+#endif
 
 void Fatal(const std::string& message) {
     std::fprintf(stderr, "halvex: %s\n", message.c_str());

@@ -8,7 +8,6 @@ std::vector<Shell> Shells;
 int32_t ShellCount = 0;
 HxTexture ShellTexture = 0;
 
-constexpr int32_t ShellEntry = 8;
 constexpr float ShellSize = 16;
 // A shell whose top is above this has left the window for good.
 constexpr float ShellTopLimit = -16;

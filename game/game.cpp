@@ -13,11 +13,7 @@ HxWidget BuildingButton1 = 0, BuildingButton2 = 0, BuildingButton3 = 0;
 HxWidget PatronsButton1 = 0, PatronsButton2 = 0, PatronsButton3 = 0;
 HxWidget SellButton = 0;
 
-// Shop button images (pack entries) and their frame sizes.
-constexpr int32_t GunButtonEntries[Grades] = {5, 6, 7};
-constexpr int32_t BuildingButtonEntries[Grades] = {2, 3, 4};
-constexpr int32_t PatronsButtonEntries[Grades] = {14, 15, 16};
-constexpr int32_t SellButtonEntry = 17;
+// Frame sizes of the shop button images (GunButtonEntries and the rest).
 constexpr uint16_t ButtonFrameWidth = 48, ButtonFrameHeight = 64, SellFrameHeight = 25;
 
 // Button layout: three columns, one row per section of the strip.

@@ -4,22 +4,19 @@
 
 #include <cstdint>
 
+#include "brovask_pack.h"
 #include "halvex.h"
 
-constexpr int Grades = 3;
+// Grades, prices and ammunition amounts are printed on the shop buttons too,
+// so they live in brovask_pack.h with the art's entry numbers.
 
 // Guns, by grade 1..3 (index 0..2).
 constexpr float GunDamage[Grades] = {3, 6, 13};
 constexpr float GunShellSpeed[Grades] = {0.5f, 0.6f, 0.7f};
-constexpr int32_t GunPrice[Grades] = {200, 500, 900};
 constexpr int32_t GunRefund[Grades] = {100, 250, 450};
 // Money buildings, by grade.
 constexpr float BuildingPayout[Grades] = {5, 10, 15};
-constexpr int32_t BuildingPrice[Grades] = {100, 300, 600};
 constexpr int32_t BuildingRefund[Grades] = {50, 150, 300};
-// Ammunition packs: the bigger ones carry a bonus.
-constexpr int32_t PatronsAmount[Grades] = {100, 210, 320};
-constexpr int32_t PatronsPrice[Grades] = {100, 200, 300};
 
 constexpr float BuiltSiteLife = 10;
 

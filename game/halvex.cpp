@@ -10,13 +10,27 @@
 #include <cstdlib>
 #include <cstring>
 
-#define HALVEX_DEFINE(var, name, type) type var = nullptr;
+#define HALVEX_DEFINE(var, name) HalvexBindingType(name) var = nullptr;
 HALVEX_BINDINGS(HALVEX_DEFINE)
 #undef HALVEX_DEFINE
 
-#define HALVEX_NAME(var, name, type) #name,
+#define HALVEX_NAME(var, name) #name,
 const char* const HalvexExportNames[HalvexBindingCount] = {HALVEX_BINDINGS(HALVEX_NAME)};
 #undef HALVEX_NAME
+
+// Every export the engine implements is among the bindings.
+static constexpr bool IsBound(const char* name) {
+#define HALVEX_NAME(var, name) #name,
+    constexpr const char* names[] = {HALVEX_BINDINGS(HALVEX_NAME)};
+#undef HALVEX_NAME
+    for (const char* bound : names)
+        if (halvex_detail::SameName(bound, name)) return true;
+    return false;
+}
+#define HALVEX_CHECK_BOUND(ret, name, params, game) \
+    static_assert(IsBound(#name), #name " is implemented by the engine but not bound");
+HALVEX_EXPORTS(HALVEX_CHECK_BOUND)
+#undef HALVEX_CHECK_BOUND
 
 void* EngineLibrary = nullptr;
 
@@ -53,14 +67,14 @@ bool LoadEngine(const char* path, bool report) {
     }
     EngineLibrary = library;
     // Missing exports are not checked here: their variables stay null.
-#define HALVEX_BIND(var, name, type) var = reinterpret_cast<type>(dlsym(library, #name));
+#define HALVEX_BIND(var, name) var = reinterpret_cast<HalvexBindingType(name)>(dlsym(library, #name));
     HALVEX_BINDINGS(HALVEX_BIND)
 #undef HALVEX_BIND
     return true;
 }
 
 void UnbindEngine() {
-#define HALVEX_CLEAR(var, name, type) var = nullptr;
+#define HALVEX_CLEAR(var, name) var = nullptr;
     HALVEX_BINDINGS(HALVEX_CLEAR)
 #undef HALVEX_CLEAR
     EngineLibrary = nullptr;

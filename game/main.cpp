@@ -49,12 +49,6 @@ constexpr int32_t SpawnShortestInterval = 100;
 constexpr uint8_t EscapeKey = 1;
 constexpr uint8_t ClosePanelButton = 2;
 
-// Pack entries loaded here.
-constexpr int32_t FontPageEntry = 1;
-constexpr int32_t HeaderEntry = 22;
-constexpr int32_t SoundBoxEntry = 26;
-constexpr int32_t PanelEntry = 10;
-
 // The music check box and the player's volume (0..25).
 constexpr uint16_t SoundBoxFrameSize = 12;
 constexpr float SoundBoxX = 616, SoundBoxY = 560, SoundBoxSize = 12;
@@ -88,41 +82,10 @@ uint32_t SpawnInterval(int32_t round) {
 }
 
 const char* MissingGameExport() {
-#define CHECK_BOUND(name) \
-    if (!name) return #name;
-    CHECK_BOUND(engine_device)
-    CHECK_BOUND(engine_disable)
-    CHECK_BOUND(engine_start)
-    CHECK_BOUND(engine_stop)
-    CHECK_BOUND(wnd_SetCaption)
-    CHECK_BOUND(wnd_ShowCursor)
-    CHECK_BOUND(scr_SetOptions)
-    CHECK_BOUND(timer_Add)
-    CHECK_BOUND(key_Press)
-    CHECK_BOUND(key_ClearState)
-    CHECK_BOUND(mouse_Down)
-    CHECK_BOUND(mouse_ClearState)
-    CHECK_BOUND(mem_LoadFromFile)
-    CHECK_BOUND(mem_Read)
-    CHECK_BOUND(mem_Seek)
-    CHECK_BOUND(mem_Get)
-    CHECK_BOUND(tex_LoadFromMemory)
-    CHECK_BOUND(tex_SetFrameSize)
-    CHECK_BOUND(font_LoadFromMemory)
-    CHECK_BOUND(batch2d_Begin)
-    CHECK_BOUND(batch2d_End)
-    CHECK_BOUND(spr_sDraw)
-    CHECK_BOUND(spr_aDraw)
-    CHECK_BOUND(prim_Rect)
-    CHECK_BOUND(text_DrawEx)
-    CHECK_BOUND(gui_AddImage)
-    CHECK_BOUND(gui_AddCheckBox)
-    CHECK_BOUND(gui_SetTexture)
-    CHECK_BOUND(gui_SetAlpha)
-    CHECK_BOUND(gui_SetVisible)
-    CHECK_BOUND(gui_SetEnable)
-    CHECK_BOUND(gui_Calc)
-    CHECK_BOUND(gui_Draw)
+    // The engine's exports the game calls (scr_ReadPixels is for tests and tools).
+#define CHECK_BOUND(ret, name, params, called_by_game) \
+    if (called_by_game && !name) return #name;
+    HALVEX_EXPORTS(CHECK_BOUND)
 #undef CHECK_BOUND
     return nullptr;
 }

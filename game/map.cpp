@@ -8,10 +8,6 @@ HxTexture GroundTexture = 0;
 HxTexture BorderTexture = 0;
 HxTexture FrontRowTexture = 0;
 
-constexpr int32_t BorderEntry = 20;
-constexpr int32_t FrontRowEntry = 9;
-constexpr int32_t GroundEntry = 27;
-
 constexpr float GroundTileSize = 128;
 constexpr int GroundTilesAcross = 5, GroundTilesDown = 5;
 constexpr float BorderWidth = 16, BorderPieceHeight = 64;

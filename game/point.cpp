@@ -11,10 +11,8 @@ HxTexture EmptySiteTexture = 0;
 HxTexture GunTexture1 = 0, GunTexture2 = 0, GunTexture3 = 0;
 HxTexture BuildingTexture1 = 0, BuildingTexture2 = 0, BuildingTexture3 = 0;
 
-// Pack entries of the site images, all cut into 48 x 48 frames.
-constexpr int32_t EmptySiteEntry = 19;
-constexpr int32_t GunEntries[3] = {23, 24, 25};
-constexpr int32_t BuildingEntries[3] = {11, 12, 13};
+// The site images (EmptySiteEntry, GunEntries, BuildingEntries) are all cut
+// into 48 x 48 frames.
 constexpr uint16_t SiteFrameSize = 48;
 
 // The selection frame: an empty site is darkened, a building outlined.

@@ -16,8 +16,6 @@ int32_t LastColumn = 0;
 HxTexture TankTexture = 0;
 HxTexture TrailTexture = 0;
 
-constexpr int32_t TankEntry = 21;
-constexpr int32_t TrailEntry = 18;
 constexpr uint16_t TankFrameSize = 48;
 
 // A new tank: 2 points of life and 0.01 pixels a tick more every round.

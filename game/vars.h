@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "brovask_pack.h"
 #include "halvex.h"
 
 // Game modes.
@@ -34,7 +35,8 @@ extern HxFont GameFont;
 extern HxTexture FontPageTexture;
 extern HxTexture PanelTexture;
 
-// The asset pack: length-prefixed PNG images, numbered from 1.
+// The asset pack: length-prefixed PNG images, numbered from 1 (the numbers
+// are in brovask_pack.h).
 extern const char* const PackFileName;
 
 // The texture made from entry `entry` of the asset pack (entries below 1

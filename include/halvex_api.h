@@ -2,8 +2,9 @@
  * (build/data/halvex.dll) and the programs that load it by name.
  *
  * It holds the record layouts that both sides read and write (memory
- * stream, timer record, font record) and the C signature of every export
- * the game calls, as function-pointer types. The engine defines functions of
+ * stream, timer record, font record) and the one list of the engine's
+ * exports with their C signatures (HALVEX_EXPORTS), from which the
+ * function-pointer types are made. The engine defines functions of
  * exactly these types with C linkage; the game binds them with dlsym into
  * variables of these types. Nothing else is shared between the two.
  *
@@ -65,70 +66,76 @@ typedef void (*HxWidgetCallback)(HxWidget widget, uint32_t event); /* event 3 = 
 #define HX_PR2D_FILL 0x10000u   /* prim_Rect: filled; 0 = one-pixel outline */
 #define HX_TEXT_ALIGN_CENTER 0x2u
 
-/* --- the exports, as function-pointer types (argument order is the ABI) --- */
+/* --- the exports ---
+ * Every C entry point of the engine, once, in the contract's order:
+ *   X(return type, name, (parameters), called by the game: 1, or 0 for the
+ *     ones only tools and tests call)
+ * The argument order is the ABI. From this list come the function-pointer
+ * types PFN_<name> below, the engine's declarations and export table, the
+ * game's typed bindings and its missing-export check, and the tests' binding.
+ * Keep every line of the list ending in a backslash. */
+#define HALVEX_EXPORTS(X)                                                                         \
+    /* main loop and window */                                                                    \
+    X(void, engine_device, (uint32_t event, HxCallback callback), 1)                              \
+    X(void, engine_disable, (uint32_t what), 1)                                                   \
+    X(void, engine_start, (uint32_t fsaa, uint32_t stencil), 1)                                   \
+    X(void, engine_stop, (void), 1)                                                               \
+    X(void, wnd_SetCaption, (const char* caption), 1)                                             \
+    X(void, wnd_ShowCursor, (uint8_t show), 1)                                                    \
+    X(void, scr_SetOptions, (uint32_t width, uint32_t height, uint32_t refresh,                   \
+                             uint8_t fullscreen, uint8_t vsync), 1)                               \
+    /* Copies the current frame's pixels (what has been drawn so far this frame,                  \
+     * or the last presented frame outside the draw callback) as RGBA8, rows top                  \
+     * to bottom, into dst (w * h * 4 bytes). */                                                  \
+    X(void, scr_ReadPixels, (uint8_t* dst, int32_t x, int32_t y, int32_t w, int32_t h), 0)        \
+    /* timers */                                                                                  \
+    X(HxTimer, timer_Add, (HxCallback callback, uint32_t interval_ms), 1)                         \
+    /* input: PC scan codes (1 = Escape); buttons 0 left, 1 middle, 2 right */                    \
+    X(uint8_t, key_Press, (uint8_t code), 1)                                                      \
+    X(void, key_ClearState, (void), 1)                                                            \
+    X(uint8_t, mouse_Down, (uint8_t button), 1)                                                   \
+    X(void, mouse_ClearState, (void), 1)                                                          \
+    /* memory streams; mem_Seek mode: 0 from start, 1 from end, 2 from position */                \
+    X(void, mem_LoadFromFile, (MemoryStream* stream, const char* file_name), 1)                   \
+    X(uint32_t, mem_Read, (MemoryStream* stream, void* buffer, uint32_t count), 1)                \
+    X(uint32_t, mem_Seek, (MemoryStream* stream, int32_t offset, int32_t mode), 1)                \
+    X(void, mem_Get, (MemoryStream* stream, uint32_t size), 1)                                    \
+    /* textures and fonts */                                                                      \
+    X(HxTexture, tex_LoadFromMemory, (MemoryStream* stream, const char* extension,                \
+                                      uint32_t colour_key, uint32_t flags), 1)                    \
+    X(void, tex_SetFrameSize, (HxTexture* texture, uint16_t frame_width, uint16_t frame_height), 1) \
+    X(HxFont, font_LoadFromMemory, (MemoryStream* stream), 1)                                     \
+    /* drawing */                                                                                 \
+    X(void, batch2d_Begin, (void), 1)                                                             \
+    X(void, batch2d_End, (void), 1)                                                               \
+    X(void, spr_sDraw, (HxTexture texture, float x, float y, float w, float h, float angle,       \
+                        uint8_t alpha, uint32_t flags), 1)                                        \
+    X(void, spr_aDraw, (HxTexture texture, float x, float y, float w, float h, float angle,       \
+                        uint16_t frame, uint8_t alpha, uint32_t flags), 1)                        \
+    X(void, prim_Rect, (float x, float y, float w, float h, uint32_t colour, uint8_t alpha,       \
+                        uint32_t flags), 1)                                                       \
+    X(void, text_DrawEx, (HxFont font, float x, float y, float scale, float spacing,              \
+                          const char* text, uint8_t alpha, uint32_t colour, uint32_t flags), 1)   \
+    /* widgets */                                                                                 \
+    X(HxWidget, gui_AddImage, (HxTexture texture, float x, float y, float w, float h,             \
+                               uint8_t alpha, uint8_t visible, uint8_t enabled,                   \
+                               HxWidgetCallback callback), 1)                                     \
+    X(HxWidget, gui_AddCheckBox, (HxTexture texture, float x, float y, float w, float h,          \
+                                  uint8_t alpha, uint8_t visible, uint8_t enabled,                \
+                                  uint8_t checked, HxFont font, const char* caption,              \
+                                  uint32_t caption_colour, uint8_t caption_alpha,                 \
+                                  HxWidgetCallback callback), 1)                                  \
+    X(void, gui_SetTexture, (uint32_t zero, HxWidget widget, HxTexture texture), 1)               \
+    X(void, gui_SetAlpha, (uint32_t zero, HxWidget widget, uint8_t alpha), 1)                     \
+    X(void, gui_SetVisible, (uint32_t zero, HxWidget widget, uint8_t visible), 1)                 \
+    X(void, gui_SetEnable, (uint32_t zero, HxWidget widget, uint8_t enabled), 1)                  \
+    X(void, gui_Calc, (void), 1)                                                                  \
+    X(void, gui_Draw, (void), 1)
 
-/* main loop and window */
-typedef void (*PFN_engine_device)(uint32_t event, HxCallback callback);
-typedef void (*PFN_engine_disable)(uint32_t what);
-typedef void (*PFN_engine_start)(uint32_t fsaa, uint32_t stencil);
-typedef void (*PFN_engine_stop)(void);
-typedef void (*PFN_wnd_SetCaption)(const char* caption);
-typedef void (*PFN_wnd_ShowCursor)(uint8_t show);
-typedef void (*PFN_scr_SetOptions)(uint32_t width, uint32_t height, uint32_t refresh,
-                                   uint8_t fullscreen, uint8_t vsync);
-/* Copies the current frame's pixels (what has been drawn so far this frame,
- * or the last presented frame outside the draw callback) as RGBA8, rows top
- * to bottom, into dst (w * h * 4 bytes). */
-typedef void (*PFN_scr_ReadPixels)(uint8_t* dst, int32_t x, int32_t y, int32_t w, int32_t h);
-
-/* timers */
-typedef HxTimer (*PFN_timer_Add)(HxCallback callback, uint32_t interval_ms);
-
-/* input: PC scan codes (1 = Escape); buttons 0 left, 1 middle, 2 right */
-typedef uint8_t (*PFN_key_Press)(uint8_t code);
-typedef void (*PFN_key_ClearState)(void);
-typedef uint8_t (*PFN_mouse_Down)(uint8_t button);
-typedef void (*PFN_mouse_ClearState)(void);
-
-/* memory streams; mem_Seek mode: 0 from start, 1 from end, 2 from position */
-typedef void (*PFN_mem_LoadFromFile)(MemoryStream* stream, const char* file_name);
-typedef uint32_t (*PFN_mem_Read)(MemoryStream* stream, void* buffer, uint32_t count);
-typedef uint32_t (*PFN_mem_Seek)(MemoryStream* stream, int32_t offset, int32_t mode);
-typedef void (*PFN_mem_Get)(MemoryStream* stream, uint32_t size);
-
-/* textures and fonts */
-typedef HxTexture (*PFN_tex_LoadFromMemory)(MemoryStream* stream, const char* extension,
-                                             uint32_t colour_key, uint32_t flags);
-typedef void (*PFN_tex_SetFrameSize)(HxTexture* texture, uint16_t frame_width, uint16_t frame_height);
-typedef HxFont (*PFN_font_LoadFromMemory)(MemoryStream* stream);
-
-/* drawing */
-typedef void (*PFN_batch2d_Begin)(void);
-typedef void (*PFN_batch2d_End)(void);
-typedef void (*PFN_spr_sDraw)(HxTexture texture, float x, float y, float w, float h, float angle,
-                              uint8_t alpha, uint32_t flags);
-typedef void (*PFN_spr_aDraw)(HxTexture texture, float x, float y, float w, float h, float angle,
-                              uint16_t frame, uint8_t alpha, uint32_t flags);
-typedef void (*PFN_prim_Rect)(float x, float y, float w, float h, uint32_t colour, uint8_t alpha,
-                              uint32_t flags);
-typedef void (*PFN_text_DrawEx)(HxFont font, float x, float y, float scale, float spacing,
-                                const char* text, uint8_t alpha, uint32_t colour, uint32_t flags);
-
-/* widgets */
-typedef HxWidget (*PFN_gui_AddImage)(HxTexture texture, float x, float y, float w, float h,
-                                     uint8_t alpha, uint8_t visible, uint8_t enabled,
-                                     HxWidgetCallback callback);
-typedef HxWidget (*PFN_gui_AddCheckBox)(HxTexture texture, float x, float y, float w, float h,
-                                        uint8_t alpha, uint8_t visible, uint8_t enabled,
-                                        uint8_t checked, HxFont font, const char* caption,
-                                        uint32_t caption_colour, uint8_t caption_alpha,
-                                        HxWidgetCallback callback);
-typedef void (*PFN_gui_SetTexture)(uint32_t zero, HxWidget widget, HxTexture texture);
-typedef void (*PFN_gui_SetAlpha)(uint32_t zero, HxWidget widget, uint8_t alpha);
-typedef void (*PFN_gui_SetVisible)(uint32_t zero, HxWidget widget, uint8_t visible);
-typedef void (*PFN_gui_SetEnable)(uint32_t zero, HxWidget widget, uint8_t enabled);
-typedef void (*PFN_gui_Calc)(void);
-typedef void (*PFN_gui_Draw)(void);
+/* The function-pointer type of each export: PFN_engine_device and so on. */
+#define HALVEX_DECLARE_PFN(ret, name, params, game) typedef ret(*PFN_##name) params;
+HALVEX_EXPORTS(HALVEX_DECLARE_PFN)
+#undef HALVEX_DECLARE_PFN
 
 #ifdef __cplusplus
 }

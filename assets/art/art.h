@@ -33,28 +33,30 @@ struct Fonts {
 // Adds a soft shadow under a finished object layer and draws both onto dst.
 void DrawLifted(Image& dst, const Image& layer, int lift = 2);
 
+// Each painter's comment names its entry of data/data.pak (brovask_pack.h).
+
 // Battlefield (art_field.cpp).
-Image PaintGround();       // 27: 128 x 128, repeats seamlessly
-Image PaintBorder();       // 20: 16 x 64, repeats downwards
-Image PaintFrontRow();     // 9: 48 x 48, repeats sideways
-Image PaintEmptySite();    // 19: 48 x 48, shown at alpha 120
-Image PaintTank();         // 21: 192 x 48, four track frames, facing down
-Image PaintTrail();        // 18: 48 x 48, dust behind a tank, drawn at alpha 128
-Image PaintShell();        // 8: 16 x 16, flying up
+Image PaintGround();       // GroundEntry: 128 x 128, repeats seamlessly
+Image PaintBorder();       // BorderEntry: 16 x 64, repeats downwards
+Image PaintFrontRow();     // FrontRowEntry: 48 x 48, repeats sideways
+Image PaintEmptySite();    // EmptySiteEntry: 48 x 48, shown at alpha 120
+Image PaintTank();         // TankEntry: 192 x 48, four track frames, facing down
+Image PaintTrail();        // TrailEntry: 48 x 48, dust behind a tank, drawn at alpha 128
+Image PaintShell();        // ShellEntry: 16 x 16, flying up
 
 // Buildings on a site (art_sites.cpp).
-Image PaintGun(int grade, Fonts& fonts);       // 23..25: 48 x 48
-Image PaintBuilding(int grade, Fonts& fonts);  // 11..13: 48 x 48
+Image PaintGun(int grade, Fonts& fonts);       // GunEntries: 48 x 48
+Image PaintBuilding(int grade, Fonts& fonts);  // BuildingEntries: 48 x 48
 
 // Shop strip (art_shop.cpp).
-Image PaintPanelTile();  // 10: 64 x 64, light, repeats seamlessly
-Image PaintHeader();     // 22: 192 x 24
-Image PaintSoundBox();   // 26: 24 x 12, unticked and ticked
-// 2..7: 192 x 64, four states of 48 x 64 around an icon and a price.
+Image PaintPanelTile();  // PanelEntry: 64 x 64, light, repeats seamlessly
+Image PaintHeader();     // HeaderEntry: 192 x 24
+Image PaintSoundBox();   // SoundBoxEntry: 24 x 12, unticked and ticked
+// BuildingButtonEntries, GunButtonEntries: 192 x 64, four states of 48 x 64 around an icon and a price.
 Image PaintShopButton(const Image& icon, const std::string& price, int grade, Fonts& fonts);
-// 14..16: 192 x 64, ammunition of the given pack size (1..3).
+// PatronsButtonEntries: 192 x 64, ammunition of the given pack size (1..3).
 Image PaintAmmoButton(int pack, const std::string& amount, const std::string& price, Fonts& fonts);
-Image PaintSellButton(Fonts& fonts);  // 17: 192 x 25
+Image PaintSellButton(Fonts& fonts);  // SellButtonEntry: 192 x 25
 
 }  // namespace art
 

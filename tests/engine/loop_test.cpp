@@ -1,14 +1,12 @@
 // loop_test.cpp - the main loop, timers and input latching in a real window.
-// Timer cadence is checked against the monotonic clock over a few seconds.
+// Timings against the monotonic clock are loose; the timer rules themselves
+// are checked on a simulated clock (timer_test.cpp).
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
-#include <functional>
-#include <thread>
 #include <vector>
 
 #include "support.h"
@@ -127,203 +125,79 @@ TEST(Loop, FramesArePacedAndTheLoopSleeps) {
 }
 
 // ---- timers ----
+// The timer rules (cadence without drift, catch-up, changed and zero
+// intervals, inactive timers) are checked on a simulated clock in
+// timer_test.cpp; here only that the real loop drives them, with bounds
+// loose enough for a busy machine.
 
 int TickCount = 0;
-std::vector<Clock::time_point> TickTimes;
 void CountTick() {
     ++TickCount;
-    TickTimes.push_back(Clock::now());
+}
+int FastTickCount = 0;
+void CountFastTick() {
+    ++FastTickCount;
 }
 
-// Timing on a shared machine: a run disturbed by other processes (this one
-// descheduled for longer than catch-up covers) is measured again, up to three
-// times. measure(last) returns whether its figures are within tolerance; the
-// assertions are made on a good run or on the last one.
-void Measured(const std::function<bool(bool last)>& measure) {
-    for (int attempt = 1; attempt <= 3; ++attempt)
-        if (measure(attempt == 3)) return;
-}
-
-TEST(Timer, KeepsItsCadenceWithoutDrift) {
-    Measured([](bool last) {
-        TickCount = 0;
-        TickTimes.clear();
-        HxTimer timer = nullptr;
-        Clock::time_point start, end;
-        bool ran = RunWindow(
-            [&] {
-                timer = Engine().timer_Add(CountTick, 20);
-                start = Clock::now();
-            },
-            [&](int) {
-                end = Clock::now();
-                return Seconds(start, end) < 3.0;
-            });
-        timer->Active = 0;
-        double elapsed = Seconds(start, end);
-        double expected = elapsed * 1000 / 20;
-        // No drift: 100 calls after the 5th (leaving out a late start on a
-        // busy machine), 100 intervals have passed.
-        double span = TickTimes.size() > 104 ? Seconds(TickTimes[4], TickTimes[104]) : 0;
-        std::printf("20 ms timer: %d calls in %.3f s (expected %.1f); calls 5 to 105 span %.4f s\n",
-                    TickCount, elapsed, expected, span);
-        bool ok = ran && std::abs(TickCount - expected) <= expected * 0.02 && std::abs(span - 2.0) <= 0.015;
-        if (ok || last) {
-            EXPECT_TRUE(ran);
-            EXPECT_NEAR(TickCount, expected, expected * 0.02);
-            EXPECT_NEAR(span, 100 * 0.020, 0.015) << "100 calls";
-        }
-        return ok;
-    });
-}
-
-TEST(Timer, AChangedIntervalTakesEffect) {
-    Measured([](bool last) {
-        TickCount = 0;
-        TickTimes.clear();
-        HxTimer timer = nullptr;
-        Clock::time_point start, changed;
-        int countAtChange = 0;
-        bool ran = RunWindow(
-            [&] {
-                timer = Engine().timer_Add(CountTick, 50);
-                start = Clock::now();
-            },
-            [&](int) {
-                double t = Seconds(start, Clock::now());
-                if (t >= 1.0 && timer->Interval == 50) {
-                    timer->Interval = 10;  // the game writes the record directly
-                    changed = Clock::now();
-                    countAtChange = TickCount;
-                }
-                return t < 2.5;
-            });
-        timer->Active = 0;
-        if (countAtChange <= 10 || int(TickTimes.size()) - countAtChange <= 50) {
-            if (last) ADD_FAILURE() << "too few calls: " << countAtChange << " then " << TickCount;
-            return false;
-        }
-        // Rates between calls: the wait under way when the value was written
-        // still ends at the old interval, every later one uses the new value.
-        double before = (countAtChange - 5) / Seconds(TickTimes[4], TickTimes[size_t(countAtChange - 1)]);
-        size_t first = size_t(countAtChange) + 1;  // the second call after the change
-        double after = double(TickTimes.size() - 1 - first) / Seconds(TickTimes[first], TickTimes.back());
-        double firstWait = Seconds(changed, TickTimes[size_t(countAtChange)]);
-        std::printf(
-            "interval 50 ms: %.2f calls/s; after writing 10 ms: %.2f calls/s "
-            "(the wait under way ended %.1f ms later)\n",
-            before, after, firstWait * 1000);
-        bool ok = ran && std::abs(before - 20) <= 0.4 && std::abs(after - 100) <= 2 && firstWait <= 0.052;
-        if (ok || last) {
-            EXPECT_TRUE(ran);
-            EXPECT_NEAR(before, 20.0, 20.0 * 0.02);
-            EXPECT_NEAR(after, 100.0, 100.0 * 0.02);
-            EXPECT_LE(firstWait, 0.052);
-        }
-        return ok;
-    });
-}
-
-TEST(Timer, IntervalZeroCountsAsOneMillisecond) {
+TEST(Timer, TheRealLoopDrivesTimersAndA1msTimerDoesNotStarveTheFrames) {
     TickCount = 0;
-    HxTimer timer = nullptr;
+    FastTickCount = 0;
+    HxTimer slow = nullptr, fast = nullptr;
     Clock::time_point start;
     int frames = 0;
     ASSERT_TRUE(RunWindow(
         [&] {
-            timer = Engine().timer_Add(CountTick, 0);
+            slow = Engine().timer_Add(CountTick, 20);
+            fast = Engine().timer_Add(CountFastTick, 0);
             start = Clock::now();
         },
         [&](int frame) {
             frames = frame;
             return Seconds(start, Clock::now()) < 1.0;
         }));
-    timer->Active = 0;
+    slow->Active = 0;
+    fast->Active = 0;
     double elapsed = Seconds(start, Clock::now());
-    std::printf("interval 0: %d calls in %.3f s, %d frames\n", TickCount, elapsed, frames);
-    // Never more than one call a millisecond; on a loaded machine some are
-    // dropped (catch-up is limited), but most arrive.
-    EXPECT_LE(TickCount, elapsed * 1000 + 5);
-    EXPECT_GE(TickCount, elapsed * 1000 * 0.5);
-    EXPECT_GE(frames, 30) << "a 1 ms timer must not starve the frames";
+    std::printf("in %.3f s: 20 ms timer %d calls, 0 ms timer %d calls, %d frames\n", elapsed, TickCount,
+                FastTickCount, frames);
+    // Never more calls than the clock allows (plus the catch-up of a late
+    // start); at least half of them however busy the machine.
+    EXPECT_LE(TickCount, elapsed / 0.020 + 4);
+    EXPECT_GE(TickCount, elapsed / 0.020 * 0.5);
+    EXPECT_LE(FastTickCount, elapsed * 1000 + 5);
+    EXPECT_GE(FastTickCount, 1);
+    EXPECT_GE(frames, 15) << "a 1 ms timer must not starve the frames";
 }
 
-int StallCalls = 0;
-Clock::time_point StallEnded;
-std::vector<double> AfterStall;  // seconds after the stall ended
-void StallingTick() {
-    ++StallCalls;
-    if (StallCalls == 10) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        StallEnded = Clock::now();
-    } else if (StallCalls > 10) {
-        AfterStall.push_back(Seconds(StallEnded, Clock::now()));
-    }
-}
-
-TEST(Timer, CatchesUpOnlyAFewTicksAfterAStall) {
-    Measured([](bool last) {
-        StallCalls = 0;
-        AfterStall.clear();
-        HxTimer timer = nullptr;
-        Clock::time_point start;
-        bool ran = RunWindow(
-            [&] {
-                timer = Engine().timer_Add(StallingTick, 20);
-                start = Clock::now();
-            },
-            [&](int) { return Seconds(start, Clock::now()) < 1.2; });
-        timer->Active = 0;
-        double elapsed = Seconds(start, Clock::now());
-        // The 300 ms stall leaves 15 ticks due. Delivered as a burst they
-        // would all come within a few ms; limited catch-up gives at most 4 at
-        // once, then the normal cadence (3 more ticks in 60 ms).
-        int soon = 0;
-        for (double t : AfterStall)
-            if (t < 0.060) ++soon;
-        std::printf("after a 300 ms stall of a 20 ms timer: %d calls within 60 ms, %d calls in %.2f s\n",
-                    soon, StallCalls, elapsed);
-        // The skipped ticks are never delivered later.
-        bool ok = ran && soon >= 1 && soon <= 8 && StallCalls <= elapsed / 0.020 - 8;
-        if (ok || last) {
-            EXPECT_TRUE(ran);
-            EXPECT_GE(soon, 1) << "overdue ticks should still be delivered";
-            EXPECT_LE(soon, 8) << "a burst of overdue ticks";
-            EXPECT_LE(StallCalls, elapsed / 0.020 - 8);
-        }
-        return ok;
-    });
-}
-
+Clock::time_point StoppedAt;
 void StopFromTimer() {
+    StoppedAt = Clock::now();
     Engine().engine_stop();
 }
 
 TEST(Timer, EngineStopWorksFromATimer) {
     HxTimer timer = nullptr;
     Clock::time_point start, last;
+    StoppedAt = {};
+    int frames = 0;
     ASSERT_TRUE(RunWindow(
         [&] {
             timer = Engine().timer_Add(StopFromTimer, 200);
             start = Clock::now();
         },
-        [&](int) {
+        [&](int frame) {
+            frames = frame;
             last = Clock::now();
             return true;
         },
         320, 240, 5000));
     timer->Active = 0;
-    // The loop ends right after the timer's call: no frame comes later.
-    EXPECT_NEAR(Seconds(start, last), 0.2, 0.05);
-}
-
-TEST(Timer, InactiveTimersDoNotFire) {
-    TickCount = 0;
-    HxTimer timer = Engine().timer_Add(CountTick, 5);
-    timer->Active = 0;
-    auto start = Clock::now();
-    ASSERT_TRUE(RunWindow(nullptr, [&](int) { return Seconds(start, Clock::now()) < 0.3; }));
-    EXPECT_EQ(TickCount, 0);
+    // The timer ended the loop, not before its interval, and no frame came
+    // after its call.
+    ASSERT_NE(StoppedAt, Clock::time_point{});
+    EXPECT_GE(Seconds(start, StoppedAt), 0.2);
+    EXPECT_GE(frames, 1);
+    EXPECT_LT(last, StoppedAt);
 }
 
 // ---- input ----

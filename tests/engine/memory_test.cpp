@@ -28,12 +28,12 @@ std::string TempFile(const std::string& name, const std::vector<uint8_t>& bytes)
 TEST(Library, ExportsEveryOperationTheGameCalls) {
     const Halvex& hx = Engine();
     int missing = 0;
-#define HX_FN(name)                                \
+#define HX_FN(ret, name, params, game)          \
     if (!hx.name) {                                \
         ADD_FAILURE() << #name " is not exported"; \
         ++missing;                                 \
     }
-#include "exports.inc"
+    HALVEX_EXPORTS(HX_FN)
 #undef HX_FN
     EXPECT_EQ(missing, 0);
 }

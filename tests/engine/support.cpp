@@ -19,8 +19,8 @@ const Halvex& Engine() {
             std::fprintf(stderr, "cannot load %s: %s\n", HALVEX_DLL, dlerror());
             std::abort();
         }
-#define HX_FN(name) h.name = reinterpret_cast<PFN_##name>(dlsym(lib, #name));
-#include "exports.inc"
+#define HX_FN(ret, name, params, game) h.name = reinterpret_cast<PFN_##name>(dlsym(lib, #name));
+        HALVEX_EXPORTS(HX_FN)
 #undef HX_FN
         return h;
     }();

@@ -11,9 +11,10 @@
 
 #include "halvex_api.h"
 
+// Every export of the engine, bound by name.
 struct Halvex {
-#define HX_FN(name) PFN_##name name = nullptr;
-#include "exports.inc"
+#define HX_FN(ret, name, params, game) PFN_##name name = nullptr;
+    HALVEX_EXPORTS(HX_FN)
 #undef HX_FN
 };
 

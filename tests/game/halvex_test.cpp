@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <type_traits>
 
 TEST(IntToText, WritesPlainDecimal) {
     EXPECT_EQ(u_IntToText(0), "0");
@@ -44,6 +45,12 @@ TEST(FloatToText, DecimalsAreExactlyAsAsked) {
     EXPECT_EQ(u_FloatToText(16777216.0f, 0), "16777216");
     EXPECT_EQ(u_FloatToText(1e20f, 0), "100000002004087734272");
 }
+
+// Exports the engine implements are bound at their exact types, the rest generically.
+static_assert(std::is_same_v<decltype(scr_ReadPixels), PFN_scr_ReadPixels>);
+static_assert(std::is_same_v<decltype(gui_AddCheckBox), PFN_gui_AddCheckBox>);
+static_assert(std::is_same_v<decltype(rtarget_Set_2), HxProc>);
+static_assert(std::is_same_v<decltype(u_SortList), HxProc>);
 
 TEST(Binding, NamesAllExportsInLookupOrder) {
     EXPECT_EQ(HalvexBindingCount, 246);
