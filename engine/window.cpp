@@ -2,7 +2,8 @@
 //
 // engine_start opens an SDL window with a renderer: the GPU's where there is
 // one, SDL's software renderer otherwise and also where GL itself only
-// rasterises on the processor (cheaper there). The software renderer draws
+// rasterises on the processor (cheaper there). The choice is made before the
+// window is shown, so exactly one window appears. The software renderer draws
 // into the window's pixel buffer; a GPU renderer draws each frame into an
 // offscreen canvas texture that is then copied to the window. Either way
 // scr_ReadPixels can read what has been drawn so far, or the last presented
@@ -88,12 +89,14 @@ void CloseWindow() {
     // engine_start; reopening it at once fails now and then.
 }
 
-SDL_Window* CreateWindowOnly() {
-    uint32_t flags = SDL_WINDOW_SHOWN;
+// Windows are created hidden and shown only once their renderer is in place:
+// SDL replaces a window whose kind does not suit the renderer (GL or not),
+// and a shown window would flash and lose its id. Null when SDL cannot make one.
+SDL_Window* CreateHiddenWindow(uint32_t kind) {
+    uint32_t flags = SDL_WINDOW_HIDDEN | kind;
     if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
     SDL_Window* w = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                      int(Engine.Width), int(Engine.Height), flags);
-    if (!w) Fatal(std::string("cannot open a window: ") + SDL_GetError());
     return w;
 }
 
@@ -146,25 +149,37 @@ void OpenWindow() {
     // Whether GL turned out to be a processor-bound one; the display stays
     // open between runs of the loop, so later runs skip the trial.
     static bool softwareGl = false;
-    Engine.Window = CreateWindowOnly();
-    if (!softwareGl)
-        Engine.Renderer =
-            SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
-    if (Engine.Renderer && !std::getenv("SDL_RENDER_DRIVER") && GlIsSoftware()) {
-        softwareGl = true;
-        // A GL that rasterises on the processor (Mesa's llvmpipe under Xvfb,
-        // a machine without a GPU driver) costs far more per frame than SDL's
-        // own software renderer; use that one instead, on a fresh window
-        // without a GL context.
-        SDL_DestroyRenderer(Engine.Renderer);
-        SDL_DestroyWindow(Engine.Window);
-        Engine.Renderer = nullptr;
-        Engine.Window = CreateWindowOnly();
+    const char* driverHint = std::getenv("SDL_RENDER_DRIVER");
+    if (driverHint && !*driverHint) driverHint = nullptr;
+    bool softwareWanted = driverHint && SDL_strcasecmp(driverHint, "software") == 0;
+    if (!softwareGl && !softwareWanted) {
+        // The trial runs on a hidden GL window; the window that stays is
+        // shown only after the choice.
+        // Without GL there is no such window, and the software renderer follows.
+        Engine.Window = CreateHiddenWindow(SDL_WINDOW_OPENGL);
+        if (Engine.Window)
+            Engine.Renderer =
+                SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+        if (Engine.Renderer && !driverHint && GlIsSoftware()) {
+            softwareGl = true;
+            // A GL that rasterises on the processor (Mesa's llvmpipe under
+            // Xvfb, a machine without a GPU driver) costs far more per frame
+            // than SDL's own software renderer; use that one instead, on a
+            // window without a GL context. The trial window was never shown.
+            SDL_DestroyRenderer(Engine.Renderer);
+            Engine.Renderer = nullptr;
+        }
+        if (!Engine.Renderer && Engine.Window) {
+            SDL_DestroyWindow(Engine.Window);
+            Engine.Window = nullptr;
+        }
     }
     if (!Engine.Renderer) {
         // SDL would otherwise show the software renderer's pixels through a
         // GL texture on X11, bringing the processor-bound GL back.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        Engine.Window = CreateHiddenWindow(0);
+        if (!Engine.Window) Fatal(std::string("cannot open a window: ") + SDL_GetError());
         Engine.Renderer = SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_SOFTWARE);
     }
     if (!Engine.Renderer) Fatal(std::string("cannot create a renderer: ") + SDL_GetError());
@@ -193,6 +208,7 @@ void OpenWindow() {
     SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
     SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Engine.Renderer);
+    SDL_ShowWindow(Engine.Window);
     SDL_ShowCursor(Engine.CursorVisible ? SDL_ENABLE : SDL_DISABLE);
 }
 
