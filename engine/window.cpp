@@ -21,6 +21,7 @@
 #include <memory>
 #include <thread>
 
+#include "fit.h"
 #include "internal.h"
 
 namespace hx {
@@ -77,6 +78,90 @@ void ShowErrorBox(const std::string& message) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), Engine.Window);
 }
 
+// The window's size in window units (what mouse positions count in) and in
+// pixels (what is drawn), read when it opens and whenever it changes.
+int WindowW = 0, WindowH = 0, OutputW = 0, OutputH = 0;
+
+void ReadWindowSize() {
+    SDL_GetWindowSize(Engine.Window, &WindowW, &WindowH);
+    // The renderer reports the size of its target while one is set.
+    SDL_Texture* target = SDL_GetRenderTarget(Engine.Renderer);
+    if (target) SDL_SetRenderTarget(Engine.Renderer, nullptr);
+    if (SDL_GetRendererOutputSize(Engine.Renderer, &OutputW, &OutputH) != 0) {
+        OutputW = WindowW;
+        OutputH = WindowH;
+    }
+    if (target) SDL_SetRenderTarget(Engine.Renderer, target);
+}
+
+bool Unscaled() {
+    return OutputW == int(Engine.Width) && OutputH == int(Engine.Height);
+}
+
+// The software renderer draws straight into the window while the window is
+// exactly the game's size; at any other size it draws into a canvas of the
+// game's size that is then scaled into the window. Called between frames.
+void ChooseSoftwareTarget() {
+    if (!Engine.SoftwareRenderer) return;
+    if (Unscaled() && Engine.Canvas) {
+        SDL_SetRenderTarget(Engine.Renderer, nullptr);
+        SDL_DestroyTexture(Engine.Canvas);
+        Engine.Canvas = nullptr;
+    } else if (!Unscaled() && !Engine.Canvas) {
+        // The window's own layout, so that drawing and scaling take SDL's
+        // fast same-format paths.
+        uint32_t format = SDL_GetWindowPixelFormat(Engine.Window);
+        if (format == SDL_PIXELFORMAT_UNKNOWN || SDL_BYTESPERPIXEL(format) != 4)
+            format = Engine.TextureFormat;
+        Engine.Canvas = SDL_CreateTexture(Engine.Renderer, format, SDL_TEXTUREACCESS_TARGET, int(Engine.Width),
+                                          int(Engine.Height));
+        if (!Engine.Canvas) Fatal(std::string("cannot create the frame canvas: ") + SDL_GetError());
+        SDL_SetTextureBlendMode(Engine.Canvas, SDL_BLENDMODE_NONE);
+        SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+    }
+}
+
+// Copies the canvas into the window, scaled to fit, with black bars around.
+void PresentCanvas() {
+    SDL_SetRenderTarget(Engine.Renderer, nullptr);
+    FitRect r = FitPicture(int(Engine.Width), int(Engine.Height), OutputW, OutputH);
+    SDL_Rect bars[4];
+    int count = 0;
+    if (r.Y > 0) {
+        bars[count++] = {0, 0, OutputW, r.Y};
+        bars[count++] = {0, r.Y + r.H, OutputW, OutputH - r.Y - r.H};
+    }
+    if (r.X > 0) {
+        bars[count++] = {0, r.Y, r.X, r.H};
+        bars[count++] = {r.X + r.W, r.Y, OutputW - r.X - r.W, r.H};
+    }
+    if (count) {
+        SDL_SetRenderDrawBlendMode(Engine.Renderer, SDL_BLENDMODE_NONE);
+        SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
+        SDL_RenderFillRects(Engine.Renderer, bars, count);
+    }
+    SDL_SetTextureScaleMode(Engine.Canvas, r.Sharp ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    SDL_Rect dst{r.X, r.Y, r.W, r.H};
+    SDL_RenderCopy(Engine.Renderer, Engine.Canvas, nullptr, &dst);
+    SDL_RenderPresent(Engine.Renderer);
+    SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+}
+
+// F11 and Alt+Enter switch between the window and full screen at the
+// desktop's resolution; SDL brings the window back at its previous size.
+bool IsFullscreenToggle(const SDL_Event& e) {
+    if (e.type != SDL_KEYDOWN || e.key.repeat) return false;
+    SDL_Scancode s = e.key.keysym.scancode;
+    return s == SDL_SCANCODE_F11 ||
+           ((s == SDL_SCANCODE_RETURN || s == SDL_SCANCODE_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT));
+}
+
+void ToggleFullscreen() {
+    bool full = (SDL_GetWindowFlags(Engine.Window) & SDL_WINDOW_FULLSCREEN) != 0;
+    SDL_SetWindowFullscreen(Engine.Window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    ReadWindowSize();
+}
+
 void CloseWindow() {
     ReleaseGpuTextures();
     if (Engine.Canvas) SDL_DestroyTexture(Engine.Canvas);
@@ -85,6 +170,7 @@ void CloseWindow() {
     Engine.Canvas = nullptr;
     Engine.Renderer = nullptr;
     Engine.Window = nullptr;
+    WindowW = WindowH = OutputW = OutputH = 0;
     // The video subsystem (the display connection) stays open for the next
     // engine_start; reopening it at once fails now and then.
 }
@@ -93,8 +179,8 @@ void CloseWindow() {
 // SDL replaces a window whose kind does not suit the renderer (GL or not),
 // and a shown window would flash and lose its id. Null when SDL cannot make one.
 SDL_Window* CreateHiddenWindow(uint32_t kind) {
-    uint32_t flags = SDL_WINDOW_HIDDEN | kind;
-    if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
+    uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | kind;
+    if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SDL_Window* w = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                      int(Engine.Width), int(Engine.Height), flags);
     return w;
@@ -209,18 +295,18 @@ void OpenWindow() {
     SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Engine.Renderer);
     SDL_ShowWindow(Engine.Window);
+    ReadWindowSize();
+    ChooseSoftwareTarget();
     SDL_ShowCursor(Engine.CursorVisible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 void DrawFrame() {
+    ChooseSoftwareTarget();
     SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Engine.Renderer);
     if (Engine.OnDraw) Engine.OnDraw();
     if (Engine.Canvas) {
-        SDL_SetRenderTarget(Engine.Renderer, nullptr);
-        SDL_RenderCopy(Engine.Renderer, Engine.Canvas, nullptr, nullptr);
-        SDL_RenderPresent(Engine.Renderer);
-        SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+        PresentCanvas();
     } else {
         SDL_RenderPresent(Engine.Renderer);
     }
@@ -233,6 +319,11 @@ void SleepUntil(uint64_t deadline) {
 }
 
 }  // namespace
+
+bool MouseToGame(int x, int y, int& game_x, int& game_y) {
+    return WindowToGame(x, y, WindowW, WindowH, OutputW, OutputH, int(Engine.Width), int(Engine.Height), game_x,
+                        game_y);
+}
 
 uint64_t NowNs() {
     return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -293,6 +384,11 @@ void engine_start(uint32_t, uint32_t) {
         while (SDL_PollEvent(&e)) {
             if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
                 Engine.StopRequested = true;
+            if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) ReadWindowSize();
+            if (IsFullscreenToggle(e)) {
+                ToggleFullscreen();
+                continue;  // the engine's key: the game does not see it
+            }
             InputHandleEvent(e);
         }
         if (Engine.StopRequested) break;
@@ -331,7 +427,8 @@ void wnd_ShowCursor(uint8_t show) {
 }
 
 // Size and fullscreen take effect when the window opens (the next
-// engine_start). The refresh rate and vsync are not used: the loop paces
+// engine_start). The size is the game's picture; the player may resize the
+// window, and the picture is scaled to fit it. The refresh rate and vsync are not used: the loop paces
 // itself at 60 frames a second.
 void scr_SetOptions(uint32_t width, uint32_t height, uint32_t, uint8_t fullscreen, uint8_t) {
     Engine.Width = std::clamp<uint32_t>(width, 1, 16384);
