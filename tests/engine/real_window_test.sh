@@ -11,32 +11,30 @@
 set -u
 demo="$1"
 work="$(mktemp -d)"
-trap 'rm -rf "$work"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; [ -n "${xev:-}" ] && kill "$xev" 2>/dev/null' EXIT
+. "$(dirname "$0")/../window_watch.sh"
+trap 'rm -rf "$work"; for p in ${pid:-} ${watch_pid:-}; do kill "$p" 2>/dev/null; done' EXIT
 fail() { echo "FAIL: $*"; echo "--- demo output:"; cat "$work/log"; exit 1; }
 
 # Starts the demo with the X server's top-level windows watched; once it has
 # drawn and a second has passed, counts the windows mapped meanwhile.
 start_watched() {
-  xev -root -event substructure >"$work/xev" 2>&1 &
-  xev=$!
-  sleep 0.3
+  watch_start "$work/xev"
   HALVEX_NO_MESSAGEBOX=1 "$demo" >"$work/log" 2>&1 &
   pid=$!
   for _ in $(seq 100); do grep -q '^ready' "$work/log" && break; sleep 0.1; done
   grep -q '^ready' "$work/log" || fail "the demo never drew a frame"
   sleep 1
-  kill "$xev"; wait "$xev" 2>/dev/null; xev=
-  mapped=$(grep -c '^MapNotify' "$work/xev")
+  mapped=$(watch_mapped)
   [ "$mapped" = 1 ] || { grep -A1 -E '^(Create|Map|Destroy)Notify' "$work/xev"; fail "$mapped windows mapped during start-up${1:+ ($1)}, expected 1"; }
 }
 
-if command -v xev >/dev/null; then
+if command -v xev >/dev/null && command -v xprop >/dev/null; then
   SDL_RENDER_DRIVER=software start_watched "SDL_RENDER_DRIVER=software"
   kill "$pid"; wait "$pid" 2>/dev/null; pid=
   start_watched
   echo "PASS: one window mapped during start-up"
 else
-  echo "(xev not installed: start-up windows not counted)"
+  echo "(xev or xprop not installed: start-up windows not counted)"
   HALVEX_NO_MESSAGEBOX=1 "$demo" >"$work/log" 2>&1 &
   pid=$!
   for _ in $(seq 100); do grep -q '^ready' "$work/log" && break; sleep 0.1; done
