@@ -240,8 +240,8 @@ void OpenWindow() {
     bool softwareWanted = driverHint && SDL_strcasecmp(driverHint, "software") == 0;
     if (!softwareGl && !softwareWanted) {
         // The trial runs on a hidden GL window; the window that stays is
-        // shown only after the choice.
-        // Without GL there is no such window, and the software renderer follows.
+        // shown only after the choice. Without GL there is no such window,
+        // and the software renderer follows.
         Engine.Window = CreateHiddenWindow(SDL_WINDOW_OPENGL);
         if (Engine.Window)
             Engine.Renderer =
@@ -384,7 +384,10 @@ void engine_start(uint32_t, uint32_t) {
         while (SDL_PollEvent(&e)) {
             if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
                 Engine.StopRequested = true;
-            if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) ReadWindowSize();
+            // A move to another display may change the pixels per window unit.
+            if (e.type == SDL_WINDOWEVENT && (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                                              e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED))
+                ReadWindowSize();
             if (IsFullscreenToggle(e)) {
                 ToggleFullscreen();
                 continue;  // the engine's key: the game does not see it
@@ -428,8 +431,8 @@ void wnd_ShowCursor(uint8_t show) {
 
 // Size and fullscreen take effect when the window opens (the next
 // engine_start). The size is the game's picture; the player may resize the
-// window, and the picture is scaled to fit it. The refresh rate and vsync are not used: the loop paces
-// itself at 60 frames a second.
+// window, and the picture is scaled to fit it. The refresh rate and vsync are
+// not used: the loop paces itself at 60 frames a second.
 void scr_SetOptions(uint32_t width, uint32_t height, uint32_t, uint8_t fullscreen, uint8_t) {
     Engine.Width = std::clamp<uint32_t>(width, 1, 16384);
     Engine.Height = std::clamp<uint32_t>(height, 1, 16384);
