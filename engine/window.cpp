@@ -113,8 +113,8 @@ void ChooseSoftwareTarget() {
         uint32_t format = SDL_GetWindowPixelFormat(Engine.Window);
         if (format == SDL_PIXELFORMAT_UNKNOWN || SDL_BYTESPERPIXEL(format) != 4)
             format = Engine.TextureFormat;
-        Engine.Canvas = SDL_CreateTexture(Engine.Renderer, format, SDL_TEXTUREACCESS_TARGET, int(Engine.Width),
-                                          int(Engine.Height));
+        Engine.Canvas = SDL_CreateTexture(Engine.Renderer, format, SDL_TEXTUREACCESS_TARGET,
+                                          int(Engine.Width), int(Engine.Height));
         if (!Engine.Canvas) Fatal(std::string("cannot create the frame canvas: ") + SDL_GetError());
         SDL_SetTextureBlendMode(Engine.Canvas, SDL_BLENDMODE_NONE);
         SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
@@ -321,8 +321,8 @@ void SleepUntil(uint64_t deadline) {
 }  // namespace
 
 bool MouseToGame(int x, int y, int& game_x, int& game_y) {
-    return WindowToGame(x, y, WindowW, WindowH, OutputW, OutputH, int(Engine.Width), int(Engine.Height), game_x,
-                        game_y);
+    return WindowToGame(x, y, WindowW, WindowH, OutputW, OutputH, int(Engine.Width), int(Engine.Height),
+                        game_x, game_y);
 }
 
 uint64_t NowNs() {

@@ -1,9 +1,9 @@
 // fit_test.cpp - where the game's 800 x 600 picture lands in windows of odd
 // sizes, and where mouse positions land in the picture: the bars, the edges
 // of the picture, whole and fractional scales, high-DPI windows.
-#include <gtest/gtest.h>
-
 #include "fit.h"
+
+#include <gtest/gtest.h>
 
 using hx::FitPicture;
 using hx::FitRect;
