@@ -108,10 +108,14 @@ echo "site after a click on it: $picked"
 above "$before" "$(awk -v a="$picked" 'BEGIN { print a * 1.08 }')" || fail "a click on the site in the picture did not select it"
 
 # --- full screen and back, where a window manager can grant it ---
-if command -v openbox >/dev/null; then
-  openbox --sm-disable >/dev/null 2>&1 &
-  wm=$!
-  sleep 1
+# A display that already has a window manager keeps it.
+has_wm() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+if has_wm || command -v openbox >/dev/null; then
+  if ! has_wm; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+    for _ in $(seq 50); do has_wm && break; sleep 0.1; done
+  fi
   root=$(xdotool getdisplaygeometry)
   for key in F11 alt+Return; do
     xdotool windowactivate --sync "$wid" 2>/dev/null
