@@ -89,6 +89,10 @@ void GuiMouseUp(int x, int y) {
     PressedWidget = 0;
 }
 
+void GuiMouseCancel() {
+    PressedWidget = 0;
+}
+
 void GuiReset() {
     PressedWidget = 0;
     PendingClicks.clear();

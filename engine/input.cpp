@@ -5,12 +5,15 @@
 // with an E0 prefix (arrows, Insert, Delete, Home, End, Page Up/Down, right
 // Ctrl/Alt, keypad Enter and /) carry 0x80 on top of their code, so they fit
 // in the 8-bit key code (Up = 0xC8, Left = 0xCB, Right = 0xCD, Down = 0xD0).
-// Mouse buttons: 0 left, 1 middle, 2 right.
+// Mouse buttons: 0 left, 1 middle, 2 right. Mouse positions are in the
+// game's picture whatever the window's size; a press in a black bar beside
+// the picture counts for nothing.
 //
 // A press stays latched until key_ClearState / mouse_ClearState, so a press
 // that begins and ends between two game ticks is still seen by the next tick.
 #include <array>
 
+#include "fit.h"
 #include "internal.h"
 
 namespace hx {
@@ -144,23 +147,24 @@ void InputHandleEvent(const SDL_Event& e) {
             break;
         }
         case SDL_MOUSEMOTION:
-            PointerX = e.motion.x;
-            PointerY = e.motion.y;
+            MouseToGame(e.motion.x, e.motion.y, PointerX, PointerY);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            PointerX = e.button.x;
-            PointerY = e.button.y;
+            bool inside = MouseToGame(e.button.x, e.button.y, PointerX, PointerY);
             int b = ButtonIndex(e.button.button);
             if (b < 0) break;
             bool down = e.type == SDL_MOUSEBUTTONDOWN;
+            if (down && !inside) break;
             if (down) ButtonPressed[size_t(b)] = true;
             ButtonHeld[size_t(b)] = down;
             if (b == 0) {
                 if (down)
-                    GuiMouseDown(e.button.x, e.button.y);
+                    GuiMouseDown(PointerX, PointerY);
+                else if (inside)
+                    GuiMouseUp(PointerX, PointerY);
                 else
-                    GuiMouseUp(e.button.x, e.button.y);
+                    GuiMouseCancel();
             }
             break;
         }

@@ -117,6 +117,7 @@ bool LeftButtonHeld();
 // ---- widgets (gui.cpp) ----
 void GuiMouseDown(int x, int y);
 void GuiMouseUp(int x, int y);
+void GuiMouseCancel();  // the button went up off the picture: no click
 void GuiReset();  // forget presses and pending clicks (a new run of the loop)
 
 }  // namespace hx

@@ -2,7 +2,8 @@
 //
 // engine_start opens an SDL window with a renderer: the GPU's where there is
 // one, SDL's software renderer otherwise and also where GL itself only
-// rasterises on the processor (cheaper there). The software renderer draws
+// rasterises on the processor (cheaper there). The choice is made before the
+// window is shown, so exactly one window appears. The software renderer draws
 // into the window's pixel buffer; a GPU renderer draws each frame into an
 // offscreen canvas texture that is then copied to the window. Either way
 // scr_ReadPixels can read what has been drawn so far, or the last presented
@@ -20,6 +21,7 @@
 #include <memory>
 #include <thread>
 
+#include "fit.h"
 #include "internal.h"
 
 namespace hx {
@@ -80,6 +82,90 @@ void ShowErrorBox(const std::string& message) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), Engine.Window);
 }
 
+// The window's size in window units (what mouse positions count in) and in
+// pixels (what is drawn), read when it opens and whenever it changes.
+int WindowW = 0, WindowH = 0, OutputW = 0, OutputH = 0;
+
+void ReadWindowSize() {
+    SDL_GetWindowSize(Engine.Window, &WindowW, &WindowH);
+    // The renderer reports the size of its target while one is set.
+    SDL_Texture* target = SDL_GetRenderTarget(Engine.Renderer);
+    if (target) SDL_SetRenderTarget(Engine.Renderer, nullptr);
+    if (SDL_GetRendererOutputSize(Engine.Renderer, &OutputW, &OutputH) != 0) {
+        OutputW = WindowW;
+        OutputH = WindowH;
+    }
+    if (target) SDL_SetRenderTarget(Engine.Renderer, target);
+}
+
+bool Unscaled() {
+    return OutputW == int(Engine.Width) && OutputH == int(Engine.Height);
+}
+
+// The software renderer draws straight into the window while the window is
+// exactly the game's size; at any other size it draws into a canvas of the
+// game's size that is then scaled into the window. Called between frames.
+void ChooseSoftwareTarget() {
+    if (!Engine.SoftwareRenderer) return;
+    if (Unscaled() && Engine.Canvas) {
+        SDL_SetRenderTarget(Engine.Renderer, nullptr);
+        SDL_DestroyTexture(Engine.Canvas);
+        Engine.Canvas = nullptr;
+    } else if (!Unscaled() && !Engine.Canvas) {
+        // The window's own layout, so that drawing and scaling take SDL's
+        // fast same-format paths.
+        uint32_t format = SDL_GetWindowPixelFormat(Engine.Window);
+        if (format == SDL_PIXELFORMAT_UNKNOWN || SDL_BYTESPERPIXEL(format) != 4)
+            format = Engine.TextureFormat;
+        Engine.Canvas = SDL_CreateTexture(Engine.Renderer, format, SDL_TEXTUREACCESS_TARGET,
+                                          int(Engine.Width), int(Engine.Height));
+        if (!Engine.Canvas) Fatal(std::string("cannot create the frame canvas: ") + SDL_GetError());
+        SDL_SetTextureBlendMode(Engine.Canvas, SDL_BLENDMODE_NONE);
+        SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+    }
+}
+
+// Copies the canvas into the window, scaled to fit, with black bars around.
+void PresentCanvas() {
+    SDL_SetRenderTarget(Engine.Renderer, nullptr);
+    FitRect r = FitPicture(int(Engine.Width), int(Engine.Height), OutputW, OutputH);
+    SDL_Rect bars[4];
+    int count = 0;
+    if (r.Y > 0) {
+        bars[count++] = {0, 0, OutputW, r.Y};
+        bars[count++] = {0, r.Y + r.H, OutputW, OutputH - r.Y - r.H};
+    }
+    if (r.X > 0) {
+        bars[count++] = {0, r.Y, r.X, r.H};
+        bars[count++] = {r.X + r.W, r.Y, OutputW - r.X - r.W, r.H};
+    }
+    if (count) {
+        SDL_SetRenderDrawBlendMode(Engine.Renderer, SDL_BLENDMODE_NONE);
+        SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
+        SDL_RenderFillRects(Engine.Renderer, bars, count);
+    }
+    SDL_SetTextureScaleMode(Engine.Canvas, r.Sharp ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    SDL_Rect dst{r.X, r.Y, r.W, r.H};
+    SDL_RenderCopy(Engine.Renderer, Engine.Canvas, nullptr, &dst);
+    SDL_RenderPresent(Engine.Renderer);
+    SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+}
+
+// F11 and Alt+Enter switch between the window and full screen at the
+// desktop's resolution; SDL brings the window back at its previous size.
+bool IsFullscreenToggle(const SDL_Event& e) {
+    if (e.type != SDL_KEYDOWN || e.key.repeat) return false;
+    SDL_Scancode s = e.key.keysym.scancode;
+    return s == SDL_SCANCODE_F11 ||
+           ((s == SDL_SCANCODE_RETURN || s == SDL_SCANCODE_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT));
+}
+
+void ToggleFullscreen() {
+    bool full = (SDL_GetWindowFlags(Engine.Window) & SDL_WINDOW_FULLSCREEN) != 0;
+    SDL_SetWindowFullscreen(Engine.Window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    ReadWindowSize();
+}
+
 void CloseWindow() {
     ReleaseGpuTextures();
     if (Engine.Canvas) SDL_DestroyTexture(Engine.Canvas);
@@ -88,16 +174,19 @@ void CloseWindow() {
     Engine.Canvas = nullptr;
     Engine.Renderer = nullptr;
     Engine.Window = nullptr;
+    WindowW = WindowH = OutputW = OutputH = 0;
     // The video subsystem (the display connection) stays open for the next
     // engine_start; reopening it at once fails now and then.
 }
 
-SDL_Window* CreateWindowOnly() {
-    uint32_t flags = SDL_WINDOW_SHOWN;
-    if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
+// Windows are created hidden and shown only once their renderer is in place:
+// SDL replaces a window whose kind does not suit the renderer (GL or not),
+// and a shown window would flash and lose its id. Null when SDL cannot make one.
+SDL_Window* CreateHiddenWindow(uint32_t kind) {
+    uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | kind;
+    if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SDL_Window* w = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                      int(Engine.Width), int(Engine.Height), flags);
-    if (!w) Fatal(std::string("cannot open a window: ") + SDL_GetError());
     return w;
 }
 
@@ -150,25 +239,37 @@ void OpenWindow() {
     // Whether GL turned out to be a processor-bound one; the display stays
     // open between runs of the loop, so later runs skip the trial.
     static bool softwareGl = false;
-    Engine.Window = CreateWindowOnly();
-    if (!softwareGl)
-        Engine.Renderer =
-            SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
-    if (Engine.Renderer && !std::getenv("SDL_RENDER_DRIVER") && GlIsSoftware()) {
-        softwareGl = true;
-        // A GL that rasterises on the processor (Mesa's llvmpipe under Xvfb,
-        // a machine without a GPU driver) costs far more per frame than SDL's
-        // own software renderer; use that one instead, on a fresh window
-        // without a GL context.
-        SDL_DestroyRenderer(Engine.Renderer);
-        SDL_DestroyWindow(Engine.Window);
-        Engine.Renderer = nullptr;
-        Engine.Window = CreateWindowOnly();
+    const char* driverHint = std::getenv("SDL_RENDER_DRIVER");
+    if (driverHint && !*driverHint) driverHint = nullptr;
+    bool softwareWanted = driverHint && SDL_strcasecmp(driverHint, "software") == 0;
+    if (!softwareGl && !softwareWanted) {
+        // The trial runs on a hidden GL window; the window that stays is
+        // shown only after the choice. Without GL there is no such window,
+        // and the software renderer follows.
+        Engine.Window = CreateHiddenWindow(SDL_WINDOW_OPENGL);
+        if (Engine.Window)
+            Engine.Renderer =
+                SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+        if (Engine.Renderer && !driverHint && GlIsSoftware()) {
+            softwareGl = true;
+            // A GL that rasterises on the processor (Mesa's llvmpipe under
+            // Xvfb, a machine without a GPU driver) costs far more per frame
+            // than SDL's own software renderer; use that one instead, on a
+            // window without a GL context. The trial window was never shown.
+            SDL_DestroyRenderer(Engine.Renderer);
+            Engine.Renderer = nullptr;
+        }
+        if (!Engine.Renderer && Engine.Window) {
+            SDL_DestroyWindow(Engine.Window);
+            Engine.Window = nullptr;
+        }
     }
     if (!Engine.Renderer) {
         // SDL would otherwise show the software renderer's pixels through a
         // GL texture on X11, bringing the processor-bound GL back.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        Engine.Window = CreateHiddenWindow(0);
+        if (!Engine.Window) Fatal(std::string("cannot open a window: ") + SDL_GetError());
         Engine.Renderer = SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_SOFTWARE);
     }
     if (!Engine.Renderer) Fatal(std::string("cannot create a renderer: ") + SDL_GetError());
@@ -197,18 +298,19 @@ void OpenWindow() {
     SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
     SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Engine.Renderer);
+    SDL_ShowWindow(Engine.Window);
+    ReadWindowSize();
+    ChooseSoftwareTarget();
     SDL_ShowCursor(Engine.CursorVisible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 void DrawFrame() {
+    ChooseSoftwareTarget();
     SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Engine.Renderer);
     if (Engine.OnDraw) Engine.OnDraw();
     if (Engine.Canvas) {
-        SDL_SetRenderTarget(Engine.Renderer, nullptr);
-        SDL_RenderCopy(Engine.Renderer, Engine.Canvas, nullptr, nullptr);
-        SDL_RenderPresent(Engine.Renderer);
-        SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+        PresentCanvas();
     } else {
         SDL_RenderPresent(Engine.Renderer);
     }
@@ -221,6 +323,11 @@ void SleepUntil(uint64_t deadline) {
 }
 
 }  // namespace
+
+bool MouseToGame(int x, int y, int& game_x, int& game_y) {
+    return WindowToGame(x, y, WindowW, WindowH, OutputW, OutputH, int(Engine.Width), int(Engine.Height),
+                        game_x, game_y);
+}
 
 #ifndef HALVEX_EXTERNAL_CLOCK
 uint64_t NowNs() {
@@ -283,6 +390,14 @@ void engine_start(uint32_t, uint32_t) {
         while (SDL_PollEvent(&e)) {
             if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
                 Engine.StopRequested = true;
+            // A move to another display may change the pixels per window unit.
+            if (e.type == SDL_WINDOWEVENT && (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                                              e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED))
+                ReadWindowSize();
+            if (IsFullscreenToggle(e)) {
+                ToggleFullscreen();
+                continue;  // the engine's key: the game does not see it
+            }
             InputHandleEvent(e);
         }
         if (Engine.StopRequested) break;
@@ -321,8 +436,9 @@ void wnd_ShowCursor(uint8_t show) {
 }
 
 // Size and fullscreen take effect when the window opens (the next
-// engine_start). The refresh rate and vsync are not used: the loop paces
-// itself at 60 frames a second.
+// engine_start). The size is the game's picture; the player may resize the
+// window, and the picture is scaled to fit it. The refresh rate and vsync are
+// not used: the loop paces itself at 60 frames a second.
 void scr_SetOptions(uint32_t width, uint32_t height, uint32_t, uint8_t fullscreen, uint8_t) {
     Engine.Width = std::clamp<uint32_t>(width, 1, 16384);
     Engine.Height = std::clamp<uint32_t>(height, 1, 16384);

@@ -6,4 +6,4 @@ set -euo pipefail
 if [ -n "${DISPLAY:-}" ] && [ -z "${BROVASK_FORCE_XVFB:-}" ]; then
   exec "$@"
 fi
-exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$@"
+exec xvfb-run -a -s "-screen 0 ${BROVASK_XVFB_SCREEN:-1024x768x24} -nolisten tcp" "$@"

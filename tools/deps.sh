@@ -8,7 +8,7 @@ PACKAGES=(
   g++ make cmake pkg-config
   libsdl2-dev libpng-dev libfreetype-dev fonts-dejavu-core
   libgtest-dev libgmock-dev
-  xvfb xauth xdotool x11-apps x11-utils imagemagick desktop-file-utils
+  xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox imagemagick desktop-file-utils
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // draw_test.cpp - what ends up on the screen: sprites, colour key, PNG colour
 // types, frames, mirroring, alpha, rectangles and text, read back with
 // scr_ReadPixels in a real window.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -428,6 +429,56 @@ TEST(ReadPixels, OutsideTheWindowReadsZero) {
         EXPECT_EQ(px[8], 0);          // (320, 238) outside
         EXPECT_EQ(px[4 * 4 * 2], 0);  // (318, 240) outside
     });
+}
+
+// The player enlarges the window to 960 x 480: the 320 x 240 picture is
+// drawn twice as large between bars 160 pixels wide. The engine still reads
+// the picture itself, and mouse positions count in it: a click in a bar hits
+// nothing, a click on the scaled button hits it.
+TEST(ReadPixels, ScaledWindowKeepsThePictureAndItsMouse) {
+    HxTexture quarters = 0, button = 0;
+    int clicks = 0;
+    static int* clickCount = nullptr;
+    clickCount = &clicks;
+    bool sawBarPress = false;
+    ASSERT_TRUE(RunWindow(
+        [&] {
+            quarters = LoadTexture(2, 2, {R, G, B, W});
+            button = LoadTexture(1, 1, {G});
+            Engine().gui_AddImage(button, 100, 80, 120, 80, 255, 1, 1, [](HxWidget, uint32_t event) {
+                if (event == HX_WIDGET_CLICK) ++*clickCount;
+            });
+        },
+        [&](int frame) {
+            const Halvex& hx = Engine();
+            hx.spr_sDraw(quarters, 0, 0, 320, 240, 0, 255, 0);
+            if (frame == 1) {
+                SDL_Window* window = nullptr;
+                for (uint32_t id = 1; id < 64 && !window; ++id) window = SDL_GetWindowFromID(id);
+                if (!window) return false;
+                SDL_SetWindowSize(window, 960, 480);
+            }
+            if (frame == 12) {
+                PushMouseButton(SDL_BUTTON_LEFT, true, 80, 240);
+                PushMouseButton(SDL_BUTTON_LEFT, false, 80, 240);
+            }
+            if (frame == 14) {
+                hx.gui_Calc();
+                sawBarPress = hx.mouse_Down(0) != 0;
+                PushMouseButton(SDL_BUTTON_LEFT, true, 160 + 320, 240);
+                PushMouseButton(SDL_BUTTON_LEFT, false, 160 + 320, 240);
+            }
+            if (frame < 16) return true;
+            hx.gui_Calc();
+            EXPECT_PRED2(Near, ReadPixel(0, 0), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(159, 119), 0xFF0000u);
+            EXPECT_PRED2(Near, ReadPixel(160, 119), 0x00FF00u);
+            EXPECT_PRED2(Near, ReadPixel(0, 239), 0x0000FFu);
+            EXPECT_PRED2(Near, ReadPixel(319, 239), 0xFFFFFFu);
+            return false;
+        }));
+    EXPECT_FALSE(sawBarPress) << "a press in the bar reached the game";
+    EXPECT_EQ(clicks, 1) << "the bar must hit nothing and the scaled button must be hit once";
 }
 
 }  // namespace

@@ -4,19 +4,43 @@
 # button and clicks it with xdotool, then presses Escape, and expects the
 # demo to report the click and end with exit code 0. Then it makes the demo
 # load a missing file and expects the error message box (closed by clicking
-# its OK button), the message on stderr and exit code 1. Run it under
-# tests/with_display.sh so that it gets an X server of its own.
+# its OK button), the message on stderr and exit code 1. While the demo
+# starts, the X server is watched: exactly one top-level window may be mapped
+# (on the renderer the engine chooses, and on the software one asked for).
+# Run it under tests/with_display.sh so that it gets an X server of its own.
 set -u
 . "$(dirname "$0")/../x11_lib.sh"
 demo="$1"
 work="$(mktemp -d)"
-trap 'rm -rf "$work"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null' EXIT
+. "$(dirname "$0")/../window_watch.sh"
+trap 'rm -rf "$work"; for p in ${pid:-} ${watch_pid:-}; do kill "$p" 2>/dev/null; done' EXIT
 fail() { echo "FAIL: $*"; echo "--- demo output:"; cat "$work/log"; exit 1; }
 
-HALVEX_NO_MESSAGEBOX=1 "$demo" >"$work/log" 2>&1 &
-pid=$!
-for _ in $(seq 100); do grep -q '^ready' "$work/log" && break; sleep 0.1; done
-grep -q '^ready' "$work/log" || fail "the demo never drew a frame"
+# Starts the demo with the X server's top-level windows watched; once it has
+# drawn and a second has passed, counts the windows mapped meanwhile.
+start_watched() {
+  watch_start "$work/xev"
+  HALVEX_NO_MESSAGEBOX=1 "$demo" >"$work/log" 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do grep -q '^ready' "$work/log" && break; sleep 0.1; done
+  grep -q '^ready' "$work/log" || fail "the demo never drew a frame"
+  sleep 1
+  mapped=$(watch_mapped)
+  [ "$mapped" = 1 ] || { grep -A1 -E '^(Create|Map|Destroy)Notify' "$work/xev"; fail "$mapped windows mapped during start-up${1:+ ($1)}, expected 1"; }
+}
+
+if command -v xev >/dev/null && command -v xprop >/dev/null; then
+  SDL_RENDER_DRIVER=software start_watched "SDL_RENDER_DRIVER=software"
+  kill "$pid"; wait "$pid" 2>/dev/null; pid=
+  start_watched
+  echo "PASS: one window mapped during start-up"
+else
+  echo "(xev or xprop not installed: start-up windows not counted)"
+  HALVEX_NO_MESSAGEBOX=1 "$demo" >"$work/log" 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do grep -q '^ready' "$work/log" && break; sleep 0.1; done
+  grep -q '^ready' "$work/log" || fail "the demo never drew a frame"
+fi
 
 wid="$(xdotool search --sync --name 'Halvex click demo' | head -n1)"
 [ -n "$wid" ] || fail "no window captioned 'Halvex click demo'"
