@@ -390,6 +390,20 @@ uint64_t VoiceBound(const Voice& v) {
 // Frames mixed at a time in 32-bit sums.
 constexpr uint32_t NARROW_FRAMES = 1024;
 
+__attribute__((always_inline)) inline void WidenBody(const int32_t* sums, int64_t* dest, uint32_t count) {
+    for (uint32_t i = 0; i < count; i++) dest[i] += sums[i];
+}
+
+void Widen(const int32_t* sums, int64_t* dest, uint32_t count) {
+    WidenBody(sums, dest, count);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void WidenAvx2(const int32_t* sums, int64_t* dest, uint32_t count) {
+    WidenBody(sums, dest, count);
+}
+#endif
+
 }  // namespace
 
 void MixVoices(int64_t* dest, uint32_t frames) {
@@ -408,7 +422,10 @@ void MixVoices(int64_t* dest, uint32_t frames) {
     memset(sums, 0, 2 * size_t(frames) * sizeof sums[0]);
     for (uint32_t i = 0; i < count; i++)
         if (Song.voices[i].sample) MixOne<false>(Song.voices[i], sums, frames);
-    for (uint32_t i = 0; i < 2 * frames; i++) dest[i] += sums[i];
+#if defined(__x86_64__)
+    if (MixerVectorLevel) return WidenAvx2(sums, dest, 2 * frames);
+#endif
+    Widen(sums, dest, 2 * frames);
 }
 
 void MixVoicesReference(int64_t* dest, uint32_t frames) {
