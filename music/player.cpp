@@ -98,13 +98,9 @@ __attribute__((target("avx2,avx512f,avx512vl"))) void ConvertValuesAvx512(const 
 
 void ConvertValues(const int64_t* in, int16_t* out, uint32_t count, uint32_t gain) {
 #if defined(__x86_64__)
-    static const int level = [] {
-        __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl")) return 2;
-        return __builtin_cpu_supports("avx2") ? 1 : 0;
-    }();
-    if (level == 2) return ConvertValuesAvx512(in, out, count, gain);
-    if (level == 1) return ConvertValuesAvx2(in, out, count, gain);
+    // The mixer's choice of vector code holds for the conversion too.
+    if (MixerVectorLevel >= 2) return ConvertValuesAvx512(in, out, count, gain);
+    if (MixerVectorLevel == 1) return ConvertValuesAvx2(in, out, count, gain);
 #endif
     ConvertValuesPlain(in, out, count, gain);
 }
@@ -137,6 +133,10 @@ uint32_t VolumeGain(uint32_t index) {
 
 void MusicSetVolume(int32_t index) {
     MasterGain.store(VolumeGain(uint32_t(index)));
+}
+
+void ConvertMixValues(const int64_t* mix, int16_t* out, uint32_t count, uint32_t gain) {
+    ConvertValues(mix, out, count, gain);
 }
 
 int16_t ConvertSample(int64_t value, uint32_t gain) {
