@@ -123,9 +123,8 @@ int main(int argc, char** argv) {
         SongHeapDestroy();
         return 1;
     }
-    // The ring's 16 blocks are written in one piece (64 KiB, small enough to
-    // still be in the cache) straight from the ring, with no buffer between.
-    setvbuf(out, nullptr, _IONBF, 0);
+    static char buffer[1 << 20];
+    setvbuf(out, buffer, _IOFBF, sizeof buffer);
     uint8_t header[44];
     WavHeader(header, 0);
     bool written = fwrite(header, 1, sizeof header, out) == sizeof header;
@@ -133,20 +132,18 @@ int main(int argc, char** argv) {
     uint64_t maxFrames = uint64_t(maxSeconds * OUTPUT_RATE);
     uint64_t frames = 0;
     bool ended = false;
-    size_t pendingStart = 0, pendingCount = 0;  // samples of the ring not yet written
     while (frames < maxFrames) {
+        uint32_t block = WriteBlock;
         FillBlock();
         uint32_t got = LastBlockFrames;
         if (got > maxFrames - frames) got = uint32_t(maxFrames - frames);
-        pendingCount += 2 * size_t(got);
+        written =
+            WriteSamples(out, OutputRing + size_t(block) * BLOCK_FRAMES * 2, 2 * size_t(got)) && written;
         frames += got;
-        if (!SongLoaded()) ended = true;
-        if (WriteBlock == 0 || ended || got < BLOCK_FRAMES || frames >= maxFrames) {
-            written = WriteSamples(out, OutputRing + pendingStart, pendingCount) && written;
-            pendingStart = size_t(WriteBlock) * BLOCK_FRAMES * 2;
-            pendingCount = 0;
+        if (!SongLoaded()) {
+            ended = true;
+            break;
         }
-        if (ended) break;
     }
     OnePassEnd();
     if (SongLoaded()) SongHeapDestroy();
