@@ -10,6 +10,8 @@
 #include "mixer.h"
 
 #include <cstddef>
+#include <cstring>
+#include <initializer_list>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -98,13 +100,13 @@ bool CrossBoundary(Voice& v, int64_t x) {
     return true;
 }
 
-template <bool Backward>
-inline void MixFramesGeneral(const int16_t* data, int64_t& x, int64_t step, int64_t* out, uint32_t m,
+template <bool Backward, class Out>
+inline void MixFramesGeneral(const int16_t* data, int64_t& x, int64_t step, Out* out, uint32_t m,
                              int32_t& left, int32_t& right, int32_t li, int32_t ri) {
     for (uint32_t i = 0; i < m; i++) {
         int64_t v = Interpolate(data, x);
-        out[2 * i] += Contribution(v * left);
-        out[2 * i + 1] += Contribution(v * right);
+        out[2 * i] += Out(Contribution(v * left));
+        out[2 * i + 1] += Out(Contribution(v * right));
         left += li;
         right += ri;
         if (Backward)
@@ -117,117 +119,144 @@ inline void MixFramesGeneral(const int16_t* data, int64_t& x, int64_t step, int6
 // Steady volumes that are whole multiples of 128 (every completed ramp from
 // silence ends on one): then h(v x 128 T) = v x T exactly, and the sums of a
 // frame need only 32-bit products.
-template <bool Backward>
-inline void MixFramesWhole(const int16_t* data, int64_t& x, int64_t step, int64_t* out, uint32_t m,
+template <bool Backward, class Out>
+inline void MixFramesWhole(const int16_t* data, int64_t& x, int64_t step, Out* out, uint32_t m,
                            int32_t left, int32_t right) {
     int64_t p = x;
     if (left == right) {
         for (uint32_t i = 0; i < m; i++) {
-            int64_t c = Interpolate(data, p) * left;
+            Out c = Out(Interpolate(data, p) * left);
             out[2 * i] += c;
             out[2 * i + 1] += c;
             p = Backward ? p - step : p + step;
         }
     } else if (left == 0) {
         for (uint32_t i = 0; i < m; i++) {
-            out[2 * i + 1] += Interpolate(data, p) * right;
+            out[2 * i + 1] += Out(Interpolate(data, p) * right);
             p = Backward ? p - step : p + step;
         }
     } else if (right == 0) {
         for (uint32_t i = 0; i < m; i++) {
-            out[2 * i] += Interpolate(data, p) * left;
+            out[2 * i] += Out(Interpolate(data, p) * left);
             p = Backward ? p - step : p + step;
         }
     } else {
         for (uint32_t i = 0; i < m; i++) {
             int64_t v = Interpolate(data, p);
-            out[2 * i] += v * left;
-            out[2 * i + 1] += v * right;
+            out[2 * i] += Out(v * left);
+            out[2 * i + 1] += Out(v * right);
             p = Backward ? p - step : p + step;
         }
     }
     x = p;
 }
 
-#if defined(__x86_64__)
-// MixFramesWhole four frames at a time with AVX2: the same integer formula in
-// every lane. A 32-bit gather reads each frame's sample and the one after it.
-template <bool Backward>
-__attribute__((target("avx2"))) void MixFramesWholeAvx2(const int16_t* data, int64_t& x, int64_t step,
-                                                        int64_t* out, uint32_t m, int32_t left,
-                                                        int32_t right) {
-    int64_t p = x;
-    uint32_t quads = m / 4;
-    if (quads) {
-        const int64_t s = Backward ? -step : step;
-        __m256i pos = _mm256_set_epi64x(p + 3 * s, p + 2 * s, p + s, p);
-        const __m256i advance = _mm256_set1_epi64x(4 * s);
-        const __m256i odd = _mm256_setr_epi32(1, 3, 5, 7, 0, 0, 0, 0);   // high halves: the indices
-        const __m256i even = _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0);  // low halves: the fractions
-        const __m128i vl = _mm_set1_epi32(left), vr = _mm_set1_epi32(right);
-        const int* base = reinterpret_cast<const int*>(data);
-        for (uint32_t q = 0; q < quads; q++) {
-            __m128i index = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(pos, odd));
-            __m128i fraction = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(pos, even));
-            __m128i pair = _mm_i32gather_epi32(base, index, 2);  // a in the low half, b in the high
-            __m128i a = _mm_srai_epi32(_mm_slli_epi32(pair, 16), 16);
-            __m128i b = _mm_srai_epi32(pair, 16);
-            __m256i d = _mm256_cvtepi32_epi64(_mm_sub_epi32(b, a));
-            __m256i f = _mm256_cvtepu32_epi64(_mm_srli_epi32(fraction, 1));
-            __m256i product = _mm256_srli_epi64(_mm256_mul_epi32(d, f), 25);  // the low 32 bits are exact
-            __m128i r = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(product, even));
-            __m128i v = _mm_add_epi32(_mm_slli_epi32(a, 6), r);
-            __m128i cl = _mm_mullo_epi32(v, vl), cr = _mm_mullo_epi32(v, vr);
-            __m256i lo = _mm256_cvtepi32_epi64(_mm_unpacklo_epi32(cl, cr));
-            __m256i hi = _mm256_cvtepi32_epi64(_mm_unpackhi_epi32(cl, cr));
-            __m256i* o = reinterpret_cast<__m256i*>(out + 8 * size_t(q));
-            _mm256_storeu_si256(o, _mm256_add_epi64(_mm256_loadu_si256(o), lo));
-            _mm256_storeu_si256(o + 1, _mm256_add_epi64(_mm256_loadu_si256(o + 1), hi));
-            pos = _mm256_add_epi64(pos, advance);
-        }
-        p += int64_t(4 * quads) * s;
-        out += 8 * size_t(quads);
-    }
-    for (uint32_t i = 0; i < m % 4; i++) {
-        int64_t v = Interpolate(data, p);
-        out[2 * i] += v * left;
-        out[2 * i + 1] += v * right;
-        p = Backward ? p - step : p + step;
-    }
-    x = p;
-}
-
-const bool HasAvx2 = [] {
-    __builtin_cpu_init();  // this may run before the library's own start-up code
-    return __builtin_cpu_supports("avx2") != 0;
-}();
-#endif
-
-template <bool Backward>
-inline void MixFramesSteady(const int16_t* data, int64_t& x, int64_t step, int64_t* out, uint32_t m,
-                            int32_t left, int32_t right) {
-    if (left % 128 == 0 && right % 128 == 0) {
-#if defined(__x86_64__)
-        if (HasAvx2 && m >= 8) {
-            MixFramesWholeAvx2<Backward>(data, x, step, out, m, left / 128, right / 128);
-            return;
-        }
-#endif
-        MixFramesWhole<Backward>(data, x, step, out, m, left / 128, right / 128);
-        return;
-    }
+// The frames of a steady span whose volumes are not whole multiples of 128.
+template <bool Backward, class Out>
+inline void MixFramesPart(const int16_t* data, int64_t& x, int64_t step, Out* out, uint32_t m, int32_t left,
+                          int32_t right) {
     int64_t p = x;
     for (uint32_t i = 0; i < m; i++) {
         int64_t v = Interpolate(data, p);
-        out[2 * i] += Contribution(v * left);
-        out[2 * i + 1] += Contribution(v * right);
+        out[2 * i] += Out(Contribution(v * left));
+        out[2 * i + 1] += Out(Contribution(v * right));
         p = Backward ? p - step : p + step;
     }
     x = p;
 }
 
-template <bool Reference>
-void MixOne(Voice& v, int64_t* out, uint32_t frames) {
+enum class Volumes { Whole, Steady, Ramp };
+
+}  // namespace
+
+#if defined(__x86_64__)
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#define LANES_NS LanesAvx2
+#define LANES_AVX512 0
+#include "mixer_lanes.inc"
+#undef LANES_NS
+#undef LANES_AVX512
+#pragma GCC pop_options
+#pragma GCC push_options
+#pragma GCC target("avx2,avx512f,avx512vl,avx512bw")
+#define LANES_NS LanesAvx512
+#define LANES_AVX512 1
+#include "mixer_lanes.inc"
+#undef LANES_NS
+#undef LANES_AVX512
+#pragma GCC pop_options
+#endif
+
+int MixerVectorLevelAvailable() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();  // this may run before the library's own start-up code
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+        __builtin_cpu_supports("avx512bw"))
+        return 2;
+    if (__builtin_cpu_supports("avx2")) return 1;
+#endif
+    return 0;
+}
+
+int MixerVectorLevel = MixerVectorLevelAvailable();
+
+namespace {
+
+// Spans shorter than this are not worth setting the lanes up for.
+constexpr uint32_t LANES_MIN_FRAMES = 8;
+
+// Mixes a span with the lanes of the vector level in use; returns the frames
+// it mixed (the AVX2 lanes leave fewer than eight to the caller).
+template <bool Backward, Volumes Kind, class Out>
+uint32_t MixFramesLanes(const SampleRecord* s, int64_t& x, int64_t step, Out* out, uint32_t m, int32_t& left,
+                        int32_t& right, int32_t li, int32_t ri) {
+#if defined(__x86_64__)
+    int64_t readable = int64_t(s->length) + SAMPLE_SPARE_VALUES;
+    if (MixerVectorLevel >= 2)
+        return LanesAvx512::MixLanes<Backward, Kind>(s->data, readable, x, step, out, m, left, right, li, ri);
+    if (MixerVectorLevel == 1)
+        return LanesAvx2::MixLanes<Backward, Kind>(s->data, readable, x, step, out, m, left, right, li, ri);
+#else
+    (void)s, (void)x, (void)step, (void)out, (void)m, (void)left, (void)right, (void)li, (void)ri;
+#endif
+    return 0;
+}
+
+template <bool Backward, class Out>
+inline void MixFramesSteady(const SampleRecord* s, int64_t& x, int64_t step, Out* out, uint32_t m,
+                            int32_t left, int32_t right) {
+    bool whole = left % 128 == 0 && right % 128 == 0;
+    uint32_t done = 0;
+    if (MixerVectorLevel && m >= LANES_MIN_FRAMES) {
+        if (whole)
+            done = MixFramesLanes<Backward, Volumes::Whole>(s, x, step, out, m, left, right, 0, 0);
+        else if (left >= 0 && right >= 0)
+            done = MixFramesLanes<Backward, Volumes::Steady>(s, x, step, out, m, left, right, 0, 0);
+    }
+    if (done == m) return;
+    if (whole)
+        MixFramesWhole<Backward>(s->data, x, step, out + 2 * size_t(done), m - done, left / 128, right / 128);
+    else
+        MixFramesPart<Backward>(s->data, x, step, out + 2 * size_t(done), m - done, left, right);
+}
+
+// A ramp span: the lanes take it while both volumes stay at or above 0 (a
+// ramp down from a volume that is not a whole multiple of 128 may end a
+// little below).
+template <bool Backward, class Out>
+inline void MixFramesRamp(const SampleRecord* s, int64_t& x, int64_t step, Out* out, uint32_t m, int32_t& left,
+                          int32_t& right, int32_t li, int32_t ri) {
+    uint32_t done = 0;
+    if (MixerVectorLevel && m >= LANES_MIN_FRAMES && left >= 0 && right >= 0 &&
+        left + int32_t(m - 1) * li >= 0 && right + int32_t(m - 1) * ri >= 0)
+        done = MixFramesLanes<Backward, Volumes::Ramp>(s, x, step, out, m, left, right, li, ri);
+    if (done < m)
+        MixFramesGeneral<Backward>(s->data, x, step, out + 2 * size_t(done), m - done, left, right, li, ri);
+}
+
+template <bool Reference, class Out>
+void MixOne(Voice& v, Out* out, uint32_t frames) {
     uint32_t r = frames;
     while (v.sample) {
         const SampleRecord* s = v.sample;
@@ -284,20 +313,27 @@ void MixOne(Voice& v, int64_t* out, uint32_t frames) {
             }
             // 6. Mix.
             const int16_t* data = s->data;
-            if (Reference || v.rampLeft) {
+            if (Reference) {
                 if (v.direction)
                     MixFramesGeneral<true>(data, x, step, out, m, v.leftVolume, v.rightVolume,
                                            v.leftIncrement, v.rightIncrement);
                 else
                     MixFramesGeneral<false>(data, x, step, out, m, v.leftVolume, v.rightVolume,
                                             v.leftIncrement, v.rightIncrement);
+            } else if (v.rampLeft) {
+                if (v.direction)
+                    MixFramesRamp<true>(s, x, step, out, m, v.leftVolume, v.rightVolume, v.leftIncrement,
+                                        v.rightIncrement);
+                else
+                    MixFramesRamp<false>(s, x, step, out, m, v.leftVolume, v.rightVolume, v.leftIncrement,
+                                         v.rightIncrement);
             } else if (v.leftVolume == 0 && v.rightVolume == 0) {
                 // Silent: only the position moves, by exactly m steps.
                 x = v.direction ? x - step * int64_t(m) : x + step * int64_t(m);
             } else if (v.direction) {
-                MixFramesSteady<true>(data, x, step, out, m, v.leftVolume, v.rightVolume);
+                MixFramesSteady<true>(s, x, step, out, m, v.leftVolume, v.rightVolume);
             } else {
-                MixFramesSteady<false>(data, x, step, out, m, v.leftVolume, v.rightVolume);
+                MixFramesSteady<false>(s, x, step, out, m, v.leftVolume, v.rightVolume);
             }
             StorePosition(v, x);
             // 7.
@@ -331,10 +367,65 @@ void MixVoiceReference(Voice& voice, int64_t* dest, uint32_t frames) {
     MixOne<true>(voice, dest, frames);
 }
 
+namespace {
+
+// The most one voice can add to a sum in one call: |v| <= 2^21, so
+// |h(v vol)| <= 2^14 |vol| + 1, and within a call a volume stays between its
+// current value (or where a running ramp ends) and its target x 128, give or
+// take 128. A voice silent at both ends adds nothing.
+uint64_t VoiceBound(const Voice& v) {
+    if (v.leftVolume == 0 && v.rightVolume == 0 && v.leftTarget == 0 && v.rightTarget == 0 &&
+        (v.rampLeft == 0 || (v.leftIncrement == 0 && v.rightIncrement == 0)))
+        return 0;
+    auto magnitude = [](int64_t a) { return uint64_t(a < 0 ? -a : a); };
+    uint64_t most = 0;
+    for (int64_t volume : {int64_t(v.leftVolume), int64_t(v.rightVolume),
+                           int64_t(v.leftVolume) + int64_t(v.rampLeft) * v.leftIncrement,
+                           int64_t(v.rightVolume) + int64_t(v.rampLeft) * v.rightIncrement,
+                           int64_t(v.leftTarget) * 128 + 128, int64_t(v.rightTarget) * 128 + 128})
+        if (magnitude(volume) > most) most = magnitude(volume);
+    return (most << 14) + 1;
+}
+
+// Frames mixed at a time in 32-bit sums.
+constexpr uint32_t NARROW_FRAMES = 1024;
+
+__attribute__((always_inline)) inline void WidenBody(const int32_t* sums, int64_t* dest, uint32_t count) {
+    for (uint32_t i = 0; i < count; i++) dest[i] += sums[i];
+}
+
+void Widen(const int32_t* sums, int64_t* dest, uint32_t count) {
+    WidenBody(sums, dest, count);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void WidenAvx2(const int32_t* sums, int64_t* dest, uint32_t count) {
+    WidenBody(sums, dest, count);
+}
+#endif
+
+}  // namespace
+
 void MixVoices(int64_t* dest, uint32_t frames) {
     uint32_t count = 2 * Song.channelCount;
+    // When the voices together cannot reach 2^31, their sums are kept in 32
+    // bits (half the memory traffic of each voice) and widened once.
+    uint64_t bound = 0;
     for (uint32_t i = 0; i < count; i++)
-        if (Song.voices[i].sample) MixOne<false>(Song.voices[i], dest, frames);
+        if (Song.voices[i].sample) bound += VoiceBound(Song.voices[i]);
+    if (bound > uint64_t(INT32_MAX) || frames > NARROW_FRAMES) {
+        for (uint32_t i = 0; i < count; i++)
+            if (Song.voices[i].sample) MixOne<false>(Song.voices[i], dest, frames);
+        return;
+    }
+    int32_t sums[2 * NARROW_FRAMES];
+    memset(sums, 0, 2 * size_t(frames) * sizeof sums[0]);
+    for (uint32_t i = 0; i < count; i++)
+        if (Song.voices[i].sample) MixOne<false>(Song.voices[i], sums, frames);
+#if defined(__x86_64__)
+    if (MixerVectorLevel) return WidenAvx2(sums, dest, 2 * frames);
+#endif
+    Widen(sums, dest, 2 * frames);
 }
 
 void MixVoicesReference(int64_t* dest, uint32_t frames) {

@@ -24,6 +24,12 @@ void MixVoicesReference(int64_t* dest, uint32_t frames);
 // FillBlock mixes with the reference when set (tests and benchmarks).
 extern bool UseReferenceMixer;
 
+// The widest vector code the processor offers the fast mixer (0 none, 1 AVX2,
+// 2 AVX-512 with word lanes), and the one it uses: tests and benchmarks set
+// a lower one to compare every path with the reference.
+int MixerVectorLevelAvailable();
+extern int MixerVectorLevel;
+
 // One voice, for tests: the same code paths as MixVoices.
 void MixVoice(Voice& voice, int64_t* dest, uint32_t frames);
 void MixVoiceReference(Voice& voice, int64_t* dest, uint32_t frames);

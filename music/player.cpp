@@ -5,6 +5,10 @@
 
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "mixer.h"
 #include "music.h"
 #include "replayer.h"
@@ -62,13 +66,41 @@ __attribute__((target("avx2"))) void ConvertValuesAvx2(const int64_t* in, int16_
 }
 #endif
 
+#if defined(__x86_64__)
+// Eight values of the AVX-512 conversion: its saturating narrowing is the
+// clamp to 32 bits; (|v| + 8,160) / 16,320 is ((|v| + 8,160) / 64) / 255,
+// and below 255 x 32,768 (2^23) the single-precision quotient of that
+// division is never off by enough to cross a whole number, so it is exact
+// once truncated. Values at or above it give 32,767 either way.
+__attribute__((target("avx2,avx512f,avx512vl"), always_inline)) inline __m256i ConvertEight(const int64_t* in,
+                                                                                           __m256i gain) {
+    const __m256i half = _mm256_set1_epi32(int32_t(MIX_HALF));
+    const __m256i top = _mm256_set1_epi32(int32_t(255 * (OUTPUT_MAX + 1) - 1));
+    __m256i v = _mm512_maskz_cvtsepi64_epi32(0xFF, _mm512_loadu_si512(in));
+    __m256i x = _mm256_min_epi32(_mm256_srli_epi32(_mm256_add_epi32(_mm256_abs_epi32(v), half), 6), top);
+    __m256i m = _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(x), _mm256_set1_ps(float(MIX_UNIT / 64))));
+    return _mm256_sign_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(m, gain), 15), v);
+}
+
+// Sixteen values a step, packed to 16 bits in registers (every value is in
+// range, so the packing's saturation never acts).
+__attribute__((target("avx2,avx512f,avx512vl"))) void ConvertValuesAvx512(const int64_t* in, int16_t* out,
+                                                                          uint32_t count, uint32_t gain) {
+    const __m256i g = _mm256_set1_epi32(int32_t(gain));
+    uint32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        __m256i packed = _mm256_packs_epi32(ConvertEight(in + i, g), ConvertEight(in + i + 8, g));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_permute4x64_epi64(packed, 0xD8));
+    }
+    ConvertValuesBody(in + i, out + i, count - i, gain);
+}
+#endif
+
 void ConvertValues(const int64_t* in, int16_t* out, uint32_t count, uint32_t gain) {
 #if defined(__x86_64__)
-    static const bool avx2 = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    if (avx2) return ConvertValuesAvx2(in, out, count, gain);
+    // The mixer's choice of vector code holds for the conversion too.
+    if (MixerVectorLevel >= 2) return ConvertValuesAvx512(in, out, count, gain);
+    if (MixerVectorLevel == 1) return ConvertValuesAvx2(in, out, count, gain);
 #endif
     ConvertValuesPlain(in, out, count, gain);
 }
@@ -101,6 +133,10 @@ uint32_t VolumeGain(uint32_t index) {
 
 void MusicSetVolume(int32_t index) {
     MasterGain.store(VolumeGain(uint32_t(index)));
+}
+
+void ConvertMixValues(const int64_t* mix, int16_t* out, uint32_t count, uint32_t gain) {
+    ConvertValues(mix, out, count, gain);
 }
 
 int16_t ConvertSample(int64_t value, uint32_t gain) {

@@ -30,3 +30,6 @@ extern uint64_t SongFramesPlayed;
 uint32_t VolumeGain(uint32_t index);
 // Converts one mix value to an output sample with a gain.
 int16_t ConvertSample(int64_t mixValue, uint32_t gain);
+// The same for count values at once, as FillBlock converts a block (with the
+// widest vector code the processor has).
+void ConvertMixValues(const int64_t* mix, int16_t* out, uint32_t count, uint32_t gain);

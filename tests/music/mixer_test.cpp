@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -287,77 +288,143 @@ TEST(MixerBoundaries, VoicesBeyondTheirSampleNeverStandStill) {
     EXPECT_LT(Position(w), 50.0);
 }
 
-// Random voices of every kind, mixed by both mixers: the sums and the voices
-// must come out identical, frame for frame.
+// A random voice of any kind on a random sample (8-bit samples arrive as
+// multiples of 256), often placed a hair short of its loop end.
+struct RandomVoice {
+    std::unique_ptr<TestSample> sample;
+    Voice voice{};
+};
+
+RandomVoice MakeRandomVoice(std::mt19937& rng) {
+    auto pick = [&](uint32_t n) { return uint32_t(rng() % n); };
+    RandomVoice result;
+    uint32_t length = 1 + pick(3000);
+    std::vector<int16_t> values(length);
+    bool eightBit = pick(3) == 0;
+    for (auto& x : values) x = int16_t(eightBit ? int16_t(rng()) & ~0xFF : int16_t(rng()));
+    uint8_t type = uint8_t(pick(4));
+    uint32_t loopStart = pick(length);
+    uint32_t loopLength = 1 + pick(length - loopStart);
+    result.sample = std::make_unique<TestSample>(values, type, loopStart, loopLength);
+    Voice& v = result.voice;
+    v.sample = &result.sample->record;
+    v.position = pick(8) == 0 ? pick(length * 2) : pick(length);
+    v.fraction = uint32_t(rng());
+    if (pick(6) == 0 && loopStart + loopLength > 0) {
+        v.position = loopStart + loopLength - 1;
+        v.fraction = 0xFFFFFFFF - pick(64);
+    }
+    v.direction = type == 2 && v.position >= loopStart && v.position < loopStart + loopLength
+                      ? uint8_t(pick(2))
+                      : 0;
+    switch (pick(5)) {
+        case 0:
+            v.stepInteger = 0;
+            v.stepFraction = pick(64);
+            break;
+        case 1:
+            v.stepInteger = 1;
+            v.stepFraction = 0;
+            break;
+        case 2:
+            v.stepInteger = pick(6) == 0 ? pick(40) : 1 + pick(4);
+            v.stepFraction = uint32_t(rng());
+            break;
+        default:
+            v.stepInteger = 0;
+            v.stepFraction = uint32_t(rng());
+            break;
+    }
+    v.leftTarget = int32_t(pick(128));
+    v.rightTarget = pick(3) == 0 ? v.leftTarget : int32_t(pick(128));
+    switch (pick(4)) {
+        case 0:
+            break;  // a new note: silent, no ramp yet
+        case 1:
+            v.leftVolume = v.leftTarget * 128;
+            v.rightVolume = v.rightTarget * 128;
+            v.savedTargets = (uint32_t(v.leftTarget) << 16) + uint32_t(v.rightTarget);
+            break;
+        case 2:
+            v.leftTarget = v.rightTarget = 0;
+            break;
+        default:
+            v.leftVolume = int32_t(pick(16257));
+            v.rightVolume = int32_t(pick(16257));
+            v.rampLeft = uint16_t(pick(129));
+            v.leftIncrement = int32_t(pick(255)) - 127;
+            v.rightIncrement = int32_t(pick(255)) - 127;
+            v.savedTargets = pick(2) ? (uint32_t(v.leftTarget) << 16) + uint32_t(v.rightTarget) : 0;
+            break;
+    }
+    return result;
+}
+
+// Random voices of every kind, mixed by both mixers with every vector level
+// the processor has: the sums and the voices must come out identical, frame
+// for frame.
 TEST(MixerEquivalence, FastMixerEqualsTheReferenceOnRandomVoices) {
     std::mt19937 rng(1234);
     auto pick = [&](uint32_t n) { return uint32_t(rng() % n); };
+    const int available = MixerVectorLevelAvailable();
     for (int round = 0; round < 3000; round++) {
-        uint32_t length = 1 + pick(3000);
-        std::vector<int16_t> values(length);
-        for (auto& x : values) x = int16_t(rng());
-        uint8_t type = uint8_t(pick(4));
-        uint32_t loopStart = pick(length);
-        uint32_t loopLength = 1 + pick(length - loopStart);
-        auto s = std::make_unique<TestSample>(values, type, loopStart, loopLength);
-        Voice v{};
-        v.sample = &s->record;
-        v.position = pick(8) == 0 ? pick(length * 2) : pick(length);
-        v.fraction = uint32_t(rng());
-        v.direction = type == 2 && v.position >= loopStart && v.position < loopStart + loopLength
-                          ? uint8_t(pick(2))
-                          : 0;
-        switch (pick(5)) {
-            case 0:
-                v.stepInteger = 0;
-                v.stepFraction = pick(64);
-                break;
-            case 1:
-                v.stepInteger = 1;
-                v.stepFraction = 0;
-                break;
-            case 2:
-                v.stepInteger = pick(40);
-                v.stepFraction = uint32_t(rng());
-                break;
-            default:
-                v.stepInteger = 0;
-                v.stepFraction = uint32_t(rng());
-                break;
-        }
-        v.leftTarget = int32_t(pick(128));
-        v.rightTarget = pick(3) == 0 ? v.leftTarget : int32_t(pick(128));
-        switch (pick(4)) {
-            case 0:
-                break;  // a new note: silent, no ramp yet
-            case 1:
-                v.leftVolume = v.leftTarget * 128;
-                v.rightVolume = v.rightTarget * 128;
-                v.savedTargets = (uint32_t(v.leftTarget) << 16) + uint32_t(v.rightTarget);
-                break;
-            case 2:
-                v.leftTarget = v.rightTarget = 0;
-                break;
-            default:
-                v.leftVolume = int32_t(pick(16257));
-                v.rightVolume = int32_t(pick(16257));
-                v.rampLeft = uint16_t(pick(129));
-                v.leftIncrement = int32_t(pick(255)) - 127;
-                v.rightIncrement = int32_t(pick(255)) - 127;
-                v.savedTargets = pick(2) ? (uint32_t(v.leftTarget) << 16) + uint32_t(v.rightTarget) : 0;
-                break;
-        }
-        Voice fast = v, reference = v;
+        RandomVoice random = MakeRandomVoice(rng);
+        MixerVectorLevel = round % (available + 1);
+        Voice fast = random.voice, reference = random.voice;
         std::vector<int64_t> a(2 * 1024, 0), b(2 * 1024, 0);
         for (int call = 0; call < 4; call++) {
             uint32_t frames = 1 + pick(1024);
             MixVoice(fast, a.data(), frames);
             MixVoiceReference(reference, b.data(), frames);
-            ASSERT_TRUE(SameVoice(fast, reference)) << "round " << round << " call " << call;
+            ASSERT_TRUE(SameVoice(fast, reference))
+                << "round " << round << " call " << call << " level " << MixerVectorLevel;
             if (call == 1) fast.leftTarget = reference.leftTarget = int32_t(pick(128));
         }
-        ASSERT_EQ(a, b) << "round " << round;
+        ASSERT_EQ(a, b) << "round " << round << " level " << MixerVectorLevel;
     }
+    MixerVectorLevel = available;
+}
+
+// Whole sets of voices, quiet ones (summed in 32 bits) and loud ones (whose
+// sums need more), through MixVoices and the reference.
+TEST(MixerEquivalence, AllVoicesTogetherEqualTheReference) {
+    std::mt19937 rng(99);
+    const int available = MixerVectorLevelAvailable();
+    const SongState saved = Song;
+    for (int round = 0; round < 200; round++) {
+        uint32_t channels = 1 + rng() % 32;
+        std::vector<RandomVoice> randoms;
+        std::vector<Voice> fast, reference;
+        bool loud = round % 4 == 3;  // every voice at full volume on a full-scale value
+        for (uint32_t i = 0; i < 2 * channels; i++) {
+            randoms.push_back(MakeRandomVoice(rng));
+            Voice& v = randoms.back().voice;
+            if (loud) {
+                std::fill(randoms.back().sample->storage.begin(), randoms.back().sample->storage.end(),
+                          int16_t(-32768));
+                v.leftTarget = v.rightTarget = 127;
+                v.leftVolume = v.rightVolume = 127 * 128;
+                v.rampLeft = 0;
+            }
+            fast.push_back(v);
+        }
+        reference = fast;
+        MixerVectorLevel = round % (available + 1);
+        Song.channelCount = channels;
+        std::vector<int64_t> a(2 * 1024, 0), b(2 * 1024, 0);
+        for (int call = 0; call < 3; call++) {
+            uint32_t frames = 1 + rng() % 1024;
+            Song.voices = fast.data();
+            MixVoices(a.data(), frames);
+            Song.voices = reference.data();
+            MixVoicesReference(b.data(), frames);
+        }
+        for (uint32_t i = 0; i < 2 * channels; i++)
+            ASSERT_TRUE(SameVoice(fast[i], reference[i])) << "round " << round << " voice " << i;
+        ASSERT_EQ(a, b) << "round " << round << " level " << MixerVectorLevel;
+    }
+    Song = saved;
+    MixerVectorLevel = available;
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 #include "mixer.h"
 #include "music.h"
 #include "replayer.h"
@@ -27,6 +30,38 @@ TEST(Conversion, SumsBeyondThirtyTwoBitsSaturate) {
     EXPECT_EQ(ConvertSample(-(int64_t(1) << 40), 32768), -32767);
     EXPECT_EQ(ConvertSample(INT64_MIN, 32768), -32767);
     EXPECT_EQ(ConvertSample(INT64_MAX, 1), 0);
+}
+
+// The block conversion gives what ConvertSample gives, value for value:
+// around every rounding edge, at and beyond the 32-bit limits, for every gain.
+TEST(Conversion, BlocksConvertLikeSingleValues) {
+    std::mt19937_64 rng(7);
+    std::vector<int64_t> mix;
+    for (int64_t k : {int64_t(0), int64_t(1), int64_t(5), int64_t(254), int64_t(255), int64_t(32766),
+                      int64_t(32767), int64_t(32768), int64_t(131586)})
+        for (int64_t d : {-8161, -8160, -8159, 0, 8158, 8159, 8160, 8161})
+            for (int64_t sign : {1, -1}) mix.push_back(sign * (k * 16320 + d));
+    for (int64_t v : {int64_t(INT32_MAX), int64_t(INT32_MIN), int64_t(INT32_MAX) + 1, int64_t(INT32_MIN) - 1,
+                      INT64_MAX, INT64_MIN, int64_t(1) << 40})
+        mix.push_back(v);
+    while (mix.size() < 4000) {
+        int shift = int(rng() % 40);
+        mix.push_back(int64_t(rng()) >> (24 + shift % 40));
+    }
+    std::vector<int16_t> out(mix.size());
+    const int available = MixerVectorLevelAvailable();
+    for (int level = 0; level <= available; level++) {
+        MixerVectorLevel = level;
+        for (uint32_t gain : {0u, 1u, 130u, 16423u, 32767u, 32768u}) {
+            for (uint32_t count : {uint32_t(mix.size()), 15u, 17u}) {
+                ConvertMixValues(mix.data(), out.data(), count, gain);
+                for (uint32_t i = 0; i < count; i++)
+                    ASSERT_EQ(out[i], ConvertSample(mix[i], gain))
+                        << "value " << mix[i] << " gain " << gain << " level " << level;
+            }
+        }
+    }
+    MixerVectorLevel = available;
 }
 
 TEST(MasterGain, TableAndLimits) {
