@@ -559,7 +559,7 @@ const PatternEntry* ProcessRow() {
         ch.periodDelta = 0;
         ch.updateFlags = UPDATE_FREQUENCY | UPDATE_VOLUME;
         if (hasNote) {
-            ch.realNote = int32_t(cell.note) - 1 + sample->relativeNote;
+            ch.realNote = uint8_t(int32_t(cell.note) - 1 + sample->relativeNote);
             int32_t period = NotePeriod(ch.realNote, sample);
             ch.notePeriod = period;
             if (!tonePorta) ch.period = period;
