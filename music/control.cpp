@@ -109,7 +109,10 @@ void CloseDeviceAndSong() {
         device->Reset();
         device.reset();
     }
-    if (SongLoaded()) SongHeapDestroy();
+    if (SongOwner.load() == SONG_PLAYING) {
+        SongHeapDestroy();
+        SongOwner.store(SONG_FREE);
+    }
 }
 
 // At process exit the output thread is stopped and joined before anything
@@ -174,6 +177,9 @@ void StopAtSongEnd() {
 uintptr_t MusicPlay(const void* source, uintptr_t size_or_module, uint32_t flags) {
     MusicStop();
     if (source == nullptr) return 0;
+    // One song at a time: an open offline render keeps it.
+    uint8_t free = SONG_FREE;
+    if (!SongOwner.compare_exchange_strong(free, SONG_PLAYING)) return 0;
     std::call_once(ExitHookOnce, [] { std::atexit(StopAtExit); });
 
     SelectSource(SourceFromFlags(flags), source, size_or_module);
