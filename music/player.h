@@ -39,13 +39,10 @@ void ConvertMixed(uint32_t firstFrame, uint32_t frames, uint32_t gain, int16_t* 
 void FillBlock();
 
 // What FillBlock calls when a no-loop song ends (on the output thread, or on
-// the caller's thread when there is none). The player's control installs
-// StopAtSongEnd here in every program it is part of: it sets StopRequest,
-// lets go of the thread without joining it, closes the device and frees the
-// song. A program without the control (xmrender: no thread, no device, and
-// so no audio libraries to load) has the song freed instead.
+// the caller's while MusicPlay prepares the ring). MusicPlay installs the
+// control's handler, which marks the song finished, and MusicStop removes
+// it. With no handler (the stage tests' FillBlock) the song is freed.
 extern void (*SongEndHandler)();
-void StopAtSongEnd();
 
 // True while a song is loaded (its heap exists).
 bool SongLoaded();
