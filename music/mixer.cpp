@@ -15,8 +15,6 @@
 #include <immintrin.h>
 #endif
 
-bool UseReferenceMixer = false;
-
 namespace {
 
 constexpr uint32_t STEP_LIMIT_INTEGER = 31;  // steps of 32.0 and more are limited to just below 32

@@ -187,7 +187,7 @@ void FillBlock() {
     LastBlockFrames = BLOCK_FRAMES;
     if (!PauseFlag.load(std::memory_order_relaxed) && SongLoaded()) {
         bool ended = false;
-        uint32_t frames = MixBlock(UseReferenceMixer ? MixVoicesReference : MixVoices, ended);
+        uint32_t frames = MixBlock(MixVoices, ended);
         if (ended) {
             EndSong(frames);
             return;

@@ -11,6 +11,7 @@
 
 #include "loader.h"
 #include "music.h"
+#include "manual_output.h"
 #include "output.h"
 #include "player.h"
 #include "player_support.h"
