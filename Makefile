@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench fuzz clean
 
 all: build
 
@@ -25,6 +25,13 @@ test: build
 
 bench: build
 	@if [ -x bench/run.sh ]; then bash bench/run.sh $(BUILD); else echo "no benchmarks yet"; fi
+
+# Fuzz targets (clang, libFuzzer): each runs FUZZ_SECONDS from the corpus;
+# findings are kept in tests/fuzz/regressions/, which `make test` replays.
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD ?= build-fuzz
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash tests/fuzz/run.sh $(abspath $(FUZZ_BUILD)) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)
