@@ -66,7 +66,9 @@ TEST_P(Corpus, LoadsOrIsRefusedAndRenders) {
     // The file source reads the same module.
     MusicRenderResult fromFile = MusicRenderOpenFile(GetParam().c_str(), loops);
     EXPECT_EQ(fromFile, fromMemory);
-    if (fromFile == MUSIC_RENDER_OK) EXPECT_EQ(RenderOpenSong(COMPARED_FRAMES, COMPARED_FRAMES), memoryAudio);
+    if (fromFile == MUSIC_RENDER_OK) {
+        EXPECT_EQ(RenderOpenSong(COMPARED_FRAMES, COMPARED_FRAMES), memoryAudio);
+    }
 }
 
 std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
