@@ -9,7 +9,7 @@ PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps build run test asan bench install uninstall clean
+.PHONY: all deps build run test asan bench fuzz install uninstall clean
 
 all: build
 
@@ -45,6 +45,13 @@ uninstall:
 
 bench: build
 	@if [ -x bench/run.sh ]; then bash bench/run.sh $(BUILD); else echo "no benchmarks yet"; fi
+
+# Fuzz targets (clang, libFuzzer): each runs FUZZ_SECONDS from the corpus;
+# findings are kept in tests/fuzz/regressions/, which `make test` replays.
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD ?= build-fuzz
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash tests/fuzz/run.sh $(abspath $(FUZZ_BUILD)) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

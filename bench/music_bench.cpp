@@ -1,6 +1,6 @@
 // music_bench - how many times faster than real time the player renders a
-// song: one pass through FillBlock with the fast mixer, and the same pass
-// with the frame-by-frame reference mixer, in the same process. Both renders
+// song: one pass through the offline render (render.h) with the fast mixer,
+// and the same pass with the frame-by-frame reference mixer, in the same process. Both renders
 // must give the same samples; the benchmark says so if they do not.
 //
 //   music_bench SONG.xm [REPEATS]
@@ -11,13 +11,7 @@
 #include <ctime>
 #include <vector>
 
-#include "loader.h"
-#include "mixer.h"
-#include "music.h"
-#include "onepass.h"
-#include "player.h"
-#include "replayer.h"
-#include "source.h"
+#include "render.h"
 
 namespace {
 
@@ -36,32 +30,29 @@ struct Result {
     uint64_t checksum = 0;
 };
 
+constexpr uint64_t MAX_FRAMES = uint64_t(600) * MUSIC_RENDER_RATE;
+constexpr uint32_t CHUNK_FRAMES = 16384;
+
 bool RenderOnce(const char* path, bool reference, Result& result) {
-    SelectSource(SOURCE_FILE, path, 0);
-    bool ok = SongHeapCreate() && LoadModule();
-    ReaderClose();
-    if (!ok) return false;
-    UseReferenceMixer = reference;
-    NoLoop = 1;
-    WriteBlock = 0;
-    OnePassBegin();
+    MusicRenderOptions options;
+    options.noLoop = true;
+    options.onePass = true;
+    options.referenceMixer = reference;
+    if (MusicRenderOpenFile(path, options) != MUSIC_RENDER_OK) return false;
     uint64_t frames = 0, checksum = 0;
-    Audio.resize(size_t(600) * OUTPUT_RATE * 2);
+    Audio.resize(size_t(MAX_FRAMES + CHUNK_FRAMES) * 2);
     auto start = std::chrono::steady_clock::now();
     double cpuStart = CpuSeconds();
-    while (SongLoaded() && frames < uint64_t(600) * OUTPUT_RATE) {
-        uint32_t block = WriteBlock;
-        FillBlock();
-        memcpy(&Audio[2 * frames], OutputRing + block * 2 * BLOCK_FRAMES, 4 * size_t(LastBlockFrames));
-        frames += LastBlockFrames;
+    while (frames < MAX_FRAMES) {
+        uint32_t got = MusicRender(&Audio[2 * frames], CHUNK_FRAMES, 25);
+        frames += got;
+        if (got < CHUNK_FRAMES) break;
     }
     double cpu = CpuSeconds() - cpuStart;
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    MusicRenderClose();
     for (uint64_t i = 0; i < 2 * frames; i++) checksum = checksum * 31 + uint16_t(Audio[i]);
     if (cpu < result.cpu) result.cpu = cpu;
-    OnePassEnd();
-    UseReferenceMixer = false;
-    if (SongLoaded()) SongHeapDestroy();
     if (seconds < result.seconds) result.seconds = seconds;
     result.frames = frames;
     result.checksum = checksum;
@@ -77,7 +68,6 @@ int main(int argc, char** argv) {
     }
     int repeats = argc > 2 ? atoi(argv[2]) : 5;
     if (repeats < 1) repeats = 1;
-    MusicSetVolume(25);
     Result fast, reference;
     for (int i = 0; i < repeats; i++) {
         if (!RenderOnce(argv[1], false, fast) || !RenderOnce(argv[1], true, reference)) {
@@ -85,7 +75,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    double audio = double(fast.frames) / OUTPUT_RATE;
+    double audio = double(fast.frames) / MUSIC_RENDER_RATE;
     printf("song: %s, %.3f s of audio, best of %d renders\n", argv[1], audio, repeats);
     printf("                 wall time            processor time\n");
     printf("fast mixer:      %7.4f s %6.0fx    %7.4f s %6.0fx real time\n", fast.seconds,

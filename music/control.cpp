@@ -7,12 +7,17 @@
 // being heard. Rendered audio therefore runs up to 15 blocks (320 ms) ahead,
 // and the block being heard is never overwritten.
 //
+// The thread ends one way only: it sees the stop request, or the song's end
+// (a no-loop song: FillBlock calls the end handler MusicPlay installs, which
+// marks the song finished; the thread then resets the device, so nothing
+// more is heard, and returns). Either way the thread, the device and the
+// song stay until MusicStop, the next MusicPlay or the program's exit joins
+// the thread and only then closes the device and frees the song. Nothing is
+// ever released on the output thread, and the thread is never let go of.
+//
 // The game thread and the output thread share only atomics (pause flag,
-// master gain, stop request) plus the control state below. The control state
-// (thread handle, device, song heap) changes on two threads - MusicPlay and
-// MusicStop on the caller's, StopAtSongEnd on the output thread when a
-// no-loop song ends - so it is guarded by ControlLock, which is never held
-// while joining the thread or rendering.
+// master gain, stop request, song finished). MusicPlay and MusicStop hold
+// ControlLock throughout, so calls from several threads take turns.
 //
 // Needs: player.h (FillBlock, ring, flags), source.h, loader.h, output.h.
 #include <pthread.h>
@@ -45,17 +50,14 @@ constexpr int OUTPUT_FIFO_PRIORITY = 20;
 // Where real-time scheduling is refused, the nice value we try instead.
 constexpr int OUTPUT_NICE = -10;
 
-std::mutex ControlLock;  // guards OutputThreadHandle, Device and the heap's teardown
+std::mutex ControlLock;  // held by MusicPlay and MusicStop from start to end
 // Neither is ever destroyed: the game ends without stopping the music, and a
 // std::thread destroyed while it still runs would abort the process on its
 // way out. The player stops itself at exit instead (StopAtExit).
 std::thread& OutputThreadHandle = *new std::thread;                          // empty while stopped
 std::unique_ptr<OutputDevice>& Device = *new std::unique_ptr<OutputDevice>;  // null while stopped
 std::once_flag ExitHookOnce;
-// Every output thread gets its own generation; a thread ends as soon as the
-// current generation is not its own. This ends a thread released by
-// StopAtSongEnd even when a new MusicPlay has already cleared StopRequest.
-std::atomic<uint32_t> ThreadGeneration{0};
+std::atomic<uint8_t> SongFinished{0};  // a no-loop song has ended
 std::atomic<int> ThreadsAlive{0};
 std::atomic<const char*> PriorityResult{""};
 
@@ -76,11 +78,13 @@ void RaiseOutputPriority() {
     PriorityResult.store("none");
 }
 
-bool ThreadMustEnd(uint32_t generation) {
-    return StopRequest.load() != 0 || ThreadGeneration.load() != generation;
+// The end handler: FillBlock calls it (on the output thread, or on the
+// caller's while MusicPlay prepares the ring) when a no-loop song ends.
+void MarkSongFinished() {
+    SongFinished.store(1);
 }
 
-void OutputThread(uint32_t generation, OutputDevice* device) {
+void OutputThread(OutputDevice* device) {
     RaiseOutputPriority();
     for (;;) {
         uint64_t played = device->PlayPosition();
@@ -89,9 +93,12 @@ void OutputThread(uint32_t generation, OutputDevice* device) {
         // Render until caught up with the block being heard; no new position
         // query or sleep between blocks.
         for (;;) {
-            // After the song's end has released this thread the device and the
-            // song are gone: nothing here may touch them again.
-            if (ThreadMustEnd(generation)) {
+            if (StopRequest.load() != 0) {
+                ThreadsAlive.fetch_sub(1);
+                return;
+            }
+            if (SongFinished.load() != 0) {
+                device->Reset();  // the song is over: nothing more is heard
                 ThreadsAlive.fetch_sub(1);
                 return;
             }
@@ -102,14 +109,24 @@ void OutputThread(uint32_t generation, OutputDevice* device) {
     }
 }
 
-// Device reset and close, then the song heap destroyed. Caller holds ControlLock.
-void CloseDeviceAndSong() {
+// Ends and joins the output thread, then closes the device and frees the
+// song. Caller holds ControlLock.
+void StopLocked() {
+    if (OutputThreadHandle.joinable()) {
+        StopRequest.store(1);
+        OutputThreadHandle.join();
+    }
+    WriteBlock = 0;
+    SongEndHandler = nullptr;
     if (Device) {
         std::unique_ptr<OutputDevice> device = std::move(Device);
         device->Reset();
         device.reset();
     }
-    if (SongLoaded()) SongHeapDestroy();
+    if (SongOwner.load() == SONG_PLAYING) {
+        SongHeapDestroy();
+        SongOwner.store(SONG_FREE);
+    }
 }
 
 // At process exit the output thread is stopped and joined before anything
@@ -135,101 +152,59 @@ const char* OutputThreadPriority() {
 }
 
 void MusicStop() {
-    std::thread thread;
-    {
-        std::lock_guard<std::mutex> hold(ControlLock);
-        if (OutputThreadHandle.joinable()) {
-            StopRequest.store(1);
-            thread = std::move(OutputThreadHandle);
-        }
-    }
-    if (thread.joinable()) {
-        // Never join a thread from itself: should the output thread ever stop
-        // the player, it lets go of itself and ends on its next check.
-        if (thread.get_id() == std::this_thread::get_id())
-            thread.detach();
-        else
-            thread.join();
-    }
-    WriteBlock = 0;
     std::lock_guard<std::mutex> hold(ControlLock);
-    CloseDeviceAndSong();
+    StopLocked();
 }
-
-void StopAtSongEnd() {
-    std::lock_guard<std::mutex> hold(ControlLock);
-    StopRequest.store(1);
-    ThreadGeneration.fetch_add(1);
-    // On the output thread: release the thread without joining it; it ends by
-    // itself once FillBlock returns. If MusicStop has already taken the handle
-    // it is waiting for this thread, which is just as good.
-    if (OutputThreadHandle.joinable() && OutputThreadHandle.get_id() == std::this_thread::get_id())
-        OutputThreadHandle.detach();
-    CloseDeviceAndSong();
-}
-
-// Installed before main runs, in every program that has the player's control.
-[[maybe_unused]] static const bool SongEndHandlerInstalled = (SongEndHandler = StopAtSongEnd, true);
 
 uintptr_t MusicPlay(const void* source, uintptr_t size_or_module, uint32_t flags) {
-    MusicStop();
+    std::lock_guard<std::mutex> hold(ControlLock);
+    StopLocked();
     if (source == nullptr) return 0;
+    // One song at a time: an open offline render keeps it.
+    uint8_t free = SONG_FREE;
+    if (!SongOwner.compare_exchange_strong(free, SONG_PLAYING)) return 0;
     std::call_once(ExitHookOnce, [] { std::atexit(StopAtExit); });
 
     SelectSource(SourceFromFlags(flags), source, size_or_module);
     NoLoop = (flags & MUSIC_NO_LOOP) ? 1 : 0;
+    SongEndHandler = MarkSongFinished;
+    SongFinished.store(0);
     PauseFlag.store(static_cast<uint8_t>(flags & MUSIC_START_PAUSED));
     uint32_t unset = 0;
     MasterGain.compare_exchange_strong(unset, FULL_GAIN);
 
     // A device that does not open shows when the ring is handed to it.
-    std::unique_ptr<OutputDevice> device = OutputOpen();
-    {
-        std::lock_guard<std::mutex> hold(ControlLock);
-        Device = std::move(device);
-    }
+    Device = OutputOpen();
 
     if (!SongHeapCreate()) {
-        MusicStop();
+        StopLocked();
         return 0;
     }
     bool loaded = LoadModule();
     ReaderClose();
     if (!loaded) {
-        MusicStop();
+        StopLocked();
         return 0;
     }
 
     // Render the whole ring before the device starts. A no-loop song that ends
-    // within these 16 blocks has already released everything (StopAtSongEnd);
-    // it is reported as a failure because nothing will be heard.
-    StopRequest.store(0);
+    // within these 16 blocks is reported as a failure: nothing would be heard.
     do {
         FillBlock();
         RenderedBlocks.fetch_add(1, std::memory_order_release);
-    } while (WriteBlock != 0 && StopRequest.load() == 0);
-    if (StopRequest.load() != 0) {
-        MusicStop();
+    } while (WriteBlock != 0 && SongFinished.load() == 0);
+    if (SongFinished.load() != 0 || !Device || !Device->Start(OutputRing)) {
+        StopLocked();
         return 0;
     }
 
     StopRequest.store(0);
-    std::lock_guard<std::mutex> hold(ControlLock);
-    if (!Device || !Device->Start(OutputRing)) {
-        CloseDeviceAndSong();
-        WriteBlock = 0;
-        return 0;
-    }
-    // The handle is stored under ControlLock, so a song that ends at once
-    // finds its own thread when it releases it.
-    uint32_t generation = ThreadGeneration.fetch_add(1) + 1;
     try {
         ThreadsAlive.fetch_add(1);
-        OutputThreadHandle = std::thread(OutputThread, generation, Device.get());
+        OutputThreadHandle = std::thread(OutputThread, Device.get());
     } catch (const std::system_error&) {
         ThreadsAlive.fetch_sub(1);
-        CloseDeviceAndSong();
-        WriteBlock = 0;
+        StopLocked();
         return 0;
     }
     return reinterpret_cast<uintptr_t>(&Device);

@@ -17,8 +17,6 @@
 #include <immintrin.h>
 #endif
 
-bool UseReferenceMixer = false;
-
 namespace {
 
 constexpr uint32_t STEP_LIMIT_INTEGER = 31;  // steps of 32.0 and more are limited to just below 32
@@ -270,6 +268,10 @@ void MixOne(Voice& v, Out* out, uint32_t frames) {
         } else {
             distance = x - (int64_t(s->loopStart) << 32);
         }
+        // A voice already beyond its boundary (a start offset past a shorter
+        // sample or past the end of a loop it plays backwards) is left alone
+        // for the rest of this call: it falls silent until its next note.
+        if (distance < 0) return;
         // 2. The step, limited below 32.0; a step of 0 plays at about 40 Hz.
         uint32_t stepInteger = v.stepInteger, stepFraction = v.stepFraction;
         if (stepInteger > STEP_LIMIT_INTEGER) {
@@ -283,11 +285,9 @@ void MixOne(Voice& v, Out* out, uint32_t frames) {
             step = ZERO_STEP_FRACTION;
             shifted = ZERO_STEP_SHIFTED;
         }
-        // 3. Frames until the boundary is reached or passed. A voice already
-        // beyond its boundary (a start offset past a shorter sample, or a
-        // position a hair past it after a ramp cut a span) handles it now
-        // instead of standing still for ever. The count is kept in 64 bits:
-        // a tiny step can make it exceed 32.
+        // 3. Frames until the boundary is reached or passed; a distance of 0
+        // is the boundary reached. The count is kept in 64 bits: a tiny step
+        // can make it exceed 32.
         uint64_t f = 0;
         if (distance > 0) {
             uint64_t d = uint64_t(distance) >> 5;

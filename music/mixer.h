@@ -19,10 +19,9 @@ constexpr uint32_t ZERO_STEP_SHIFTED = 111848;
 // within one tick.
 void MixVoices(int64_t* dest, uint32_t frames);
 // The same sums computed frame by frame straight from the formulas, with no
-// shortcut: the yardstick the fast mixer is tested and measured against.
+// shortcut: the yardstick the fast mixer is tested and measured against
+// (the offline render's referenceMixer option).
 void MixVoicesReference(int64_t* dest, uint32_t frames);
-// FillBlock mixes with the reference when set (tests and benchmarks).
-extern bool UseReferenceMixer;
 
 // The widest vector code the processor offers the fast mixer (0 none, 1 AVX2,
 // 2 AVX-512 with word lanes), and the one it uses: tests and benchmarks set

@@ -18,6 +18,7 @@ int16_t OutputRing[RING_BYTES / 2];
 uint32_t WriteBlock = 0;
 std::atomic<uint8_t> PauseFlag{0};
 std::atomic<uint32_t> MasterGain{0};
+std::atomic<uint8_t> SongOwner{SONG_FREE};
 uint8_t NoLoop = 0;
 
 bool (*RowStartHook)(int32_t order, int32_t row, bool byPatternLoop) = nullptr;
@@ -156,64 +157,79 @@ bool SongLoaded() {
     return SongHeapExists() && Song.voices;
 }
 
-void FillBlock() {
+uint32_t MixBlock(void (*mix)(int64_t*, uint32_t), bool& ended) {
     memset(MixBuffer, 0, sizeof MixBuffer);
+    ended = false;
+    uint32_t done = 0;
+    while (done < BLOCK_FRAMES) {
+        if (Song.framesLeft == 0) {
+            if (Song.tick == 0) {
+                if (Song.nextOrder >= 0) Song.order = Song.nextOrder;
+                if (Song.nextRow >= 0) Song.row = Song.nextRow;
+                Song.nextOrder = -1;
+                Song.nextRow = -1;
+                bool byLoop = Song.patternLoopJump;
+                Song.patternLoopJump = 0;
+                // A break to a row the pattern does not have starts it
+                // at row 0 instead.
+                const PatternEntry& pattern = Song.patterns[Song.orderTable[Song.order]];
+                if (Song.row < 0 || uint32_t(Song.row) >= pattern.rows) Song.row = 0;
+                if (RowStartHook && !RowStartHook(Song.order, Song.row, byLoop)) {
+                    ended = true;
+                    return done;
+                }
+                const PatternEntry* current = ProcessRow();
+                if (Song.nextRow < 0) {
+                    if (uint32_t(Song.row) + 1 < current->rows) {
+                        Song.nextRow = Song.row + 1;
+                    } else if (Song.order + 1 < Song.songLength) {
+                        Song.nextOrder = Song.order + 1;
+                        Song.nextRow = 0;
+                    } else if (NoLoop) {
+                        ended = true;
+                        return done;
+                    } else {
+                        Song.nextOrder = Song.restartPosition < Song.songLength ? Song.restartPosition : 0;
+                        Song.nextRow = 0;
+                    }
+                }
+            } else {
+                ProcessTick();
+            }
+            // A tempo can never make a tick last no frames at all.
+            Song.framesLeft = Song.framesPerTick ? Song.framesPerTick : 1;
+            if (Song.tick + 1 >= Song.speed + Song.patternDelay) {
+                Song.tick = 0;
+                Song.patternDelay = 0;
+            } else {
+                Song.tick++;
+            }
+        }
+        uint32_t n = BLOCK_FRAMES - done;
+        if (Song.framesLeft < n) n = Song.framesLeft;
+        mix(MixBuffer + 2 * done, n);
+        Song.framesLeft -= n;
+        done += n;
+        SongFramesPlayed += n;
+    }
+    return done;
+}
+
+void ConvertMixed(uint32_t firstFrame, uint32_t frames, uint32_t gain, int16_t* out) {
+    ConvertValues(MixBuffer + 2 * size_t(firstFrame), out, 2 * frames, gain);
+}
+
+void FillBlock() {
     LastBlockFrames = BLOCK_FRAMES;
     if (!PauseFlag.load(std::memory_order_relaxed) && SongLoaded()) {
-        void (*mix)(int64_t*, uint32_t) = UseReferenceMixer ? MixVoicesReference : MixVoices;
-        uint32_t done = 0;
-        while (done < BLOCK_FRAMES) {
-            if (Song.framesLeft == 0) {
-                if (Song.tick == 0) {
-                    if (Song.nextOrder >= 0) Song.order = Song.nextOrder;
-                    if (Song.nextRow >= 0) Song.row = Song.nextRow;
-                    Song.nextOrder = -1;
-                    Song.nextRow = -1;
-                    bool byLoop = Song.patternLoopJump;
-                    Song.patternLoopJump = 0;
-                    // A break to a row the pattern does not have starts it
-                    // at row 0 instead.
-                    const PatternEntry& pattern = Song.patterns[Song.orderTable[Song.order]];
-                    if (Song.row < 0 || uint32_t(Song.row) >= pattern.rows) Song.row = 0;
-                    if (RowStartHook && !RowStartHook(Song.order, Song.row, byLoop)) {
-                        EndSong(done);
-                        return;
-                    }
-                    const PatternEntry* current = ProcessRow();
-                    if (Song.nextRow < 0) {
-                        if (uint32_t(Song.row) + 1 < current->rows) {
-                            Song.nextRow = Song.row + 1;
-                        } else if (Song.order + 1 < Song.songLength) {
-                            Song.nextOrder = Song.order + 1;
-                            Song.nextRow = 0;
-                        } else if (NoLoop) {
-                            EndSong(done);
-                            return;
-                        } else {
-                            Song.nextOrder =
-                                Song.restartPosition < Song.songLength ? Song.restartPosition : 0;
-                            Song.nextRow = 0;
-                        }
-                    }
-                } else {
-                    ProcessTick();
-                }
-                // A tempo can never make a tick last no frames at all.
-                Song.framesLeft = Song.framesPerTick ? Song.framesPerTick : 1;
-                if (Song.tick + 1 >= Song.speed + Song.patternDelay) {
-                    Song.tick = 0;
-                    Song.patternDelay = 0;
-                } else {
-                    Song.tick++;
-                }
-            }
-            uint32_t n = BLOCK_FRAMES - done;
-            if (Song.framesLeft < n) n = Song.framesLeft;
-            mix(MixBuffer + 2 * done, n);
-            Song.framesLeft -= n;
-            done += n;
-            SongFramesPlayed += n;
+        bool ended = false;
+        uint32_t frames = MixBlock(MixVoices, ended);
+        if (ended) {
+            EndSong(frames);
+            return;
         }
+    } else {
+        memset(MixBuffer, 0, sizeof MixBuffer);
     }
     ConvertBlock(BLOCK_FRAMES);
     WriteBlock = (WriteBlock + 1) % BLOCK_COUNT;

@@ -18,19 +18,31 @@ extern std::atomic<uint32_t> MasterGain;    // 1..32768; 0 = never set
 extern std::atomic<uint32_t> StopRequest;   // non-zero asks the output thread to end
 extern uint8_t NoLoop;                      // stop at the song's end instead of looping
 
+// Who holds the one song there can be: MusicPlay from its start to the next
+// MusicStop, or an offline render (render.h) from its open to its close.
+// Each takes it only when it is free.
+enum SongHolder : uint8_t { SONG_FREE = 0, SONG_PLAYING = 1, SONG_RENDERING = 2 };
+extern std::atomic<uint8_t> SongOwner;
+
+// Steps the song clock through the next block of up to 1,024 frames, mixing
+// them with `mix` into the mix buffer (cleared first). Returns the frames
+// mixed: 1,024, or fewer when the song ends in this block (no-loop flag or
+// the row hook), which sets `ended`. The song's heap is left alone.
+uint32_t MixBlock(void (*mix)(int64_t*, uint32_t), bool& ended);
+// Converts `frames` frames of the last mixed block, from `firstFrame` on,
+// to 16-bit samples at `gain` (1..32768).
+void ConvertMixed(uint32_t firstFrame, uint32_t frames, uint32_t gain, int16_t* out);
+
 // Renders one block of 1,024 frames into OutputRing at WriteBlock and
 // advances WriteBlock. When the song ends with NoLoop set it calls
 // SongEndHandler and returns without finishing the block.
 void FillBlock();
 
 // What FillBlock calls when a no-loop song ends (on the output thread, or on
-// the caller's thread when there is none). The player's control installs
-// StopAtSongEnd here in every program it is part of: it sets StopRequest,
-// lets go of the thread without joining it, closes the device and frees the
-// song. A program without the control (xmrender: no thread, no device, and
-// so no audio libraries to load) has the song freed instead.
+// the caller's while MusicPlay prepares the ring). MusicPlay installs the
+// control's handler, which marks the song finished, and MusicStop removes
+// it. With no handler (the stage tests' FillBlock) the song is freed.
 extern void (*SongEndHandler)();
-void StopAtSongEnd();
 
 // True while a song is loaded (its heap exists).
 bool SongLoaded();

@@ -43,6 +43,7 @@ int32_t Sat(int64_t v) {
     if (v < INT32_MIN) return INT32_MIN;
     return int32_t(v);
 }
+
 void Add(int32_t& v, int64_t d) {
     v = Sat(int64_t(v) + d);
 }
@@ -193,8 +194,8 @@ struct RowContext {
     bool jumped;  // a B effect in an earlier channel of this row
 };
 
-void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample,
-               const InstrumentRecord* ins, RowContext& row) {
+// Tick 0 of portamento, vibrato and the fine slides: memories and targets.
+void PitchRow(ChannelState& ch, const PatternCell& cell) {
     uint8_t xx = cell.parameter;
     uint8_t x = xx >> 4, y = xx & 15;
     switch (cell.effect) {
@@ -221,141 +222,6 @@ void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sa
             if (xx) ch.volumeSlideMemory = xx;
             Vibrato(ch);
             break;
-        case TREMOLO:
-            if (x) ch.tremoloSpeed = x;
-            if (y) ch.tremoloDepth = y;
-            break;
-        case SET_PANNING:
-            ch.panning = xx;
-            ch.updateFlags |= UPDATE_PANNING;
-            break;
-        case SAMPLE_OFFSET:
-            if (xx) ch.offsetMemory = uint32_t(xx) * 256;
-            if (uint64_t(ch.offsetMemory) >= uint64_t(sample->loopStart) + sample->loopLength) {
-                ch.updateFlags &= uint8_t(~UPDATE_TRIGGER);
-                ch.voice->position = 0;
-                ch.voice->fraction = 0;
-            } else {
-                ch.voice->startOffset = ch.offsetMemory;
-            }
-            break;
-        case VOLUME_SLIDE:
-            if (xx) ch.volumeSlideMemory = xx;
-            break;
-        case POSITION_JUMP:
-            Song.nextOrder = xx >= Song.songLength ? 0 : xx;
-            Song.nextRow = 0;
-            Song.patternLoopJump = 0;
-            row.jumped = true;
-            break;
-        case SET_VOLUME:
-            ch.volume = xx;
-            break;
-        case PATTERN_BREAK:
-            Song.nextRow = 10 * x + y;
-            Song.patternLoopJump = 0;
-            if (!row.jumped) Song.nextOrder = Song.order + 1 >= Song.songLength ? 0 : Song.order + 1;
-            break;
-        case EXTENDED:
-            switch (x) {
-                case 1:
-                    if (y) ch.finePortaUpMemory = y;
-                    Add(ch.period, -4 * int32_t(ch.finePortaUpMemory));
-                    break;
-                case 2:
-                    if (y) ch.finePortaDownMemory = y;
-                    Add(ch.period, 4 * int32_t(ch.finePortaDownMemory));
-                    break;
-                case 4:
-                    ch.waveControl = uint8_t((ch.waveControl & 0xF0) | y);
-                    break;
-                case 5:
-                    // The shared empty sample is never written.
-                    if (sample != &EmptySample) const_cast<SampleRecord*>(sample)->finetune = int8_t(y);
-                    break;
-                case 6:
-                    if (y == 0) {
-                        ch.loopRow = Song.row;
-                    } else {
-                        bool jump;
-                        if (ch.loopCounter == 0) {
-                            ch.loopCounter = y;
-                            jump = true;
-                        } else {
-                            ch.loopCounter--;
-                            jump = ch.loopCounter != 0;
-                        }
-                        if (jump) {
-                            Song.nextRow = ch.loopRow;
-                            Song.patternLoopJump = 1;
-                        }
-                    }
-                    break;
-                case 7:
-                    ch.waveControl = uint8_t((ch.waveControl & 0x0F) | (y << 4));
-                    break;
-                case 8:
-                    ch.panning = y * 16;
-                    ch.updateFlags |= UPDATE_PANNING;
-                    break;
-                case 0xA:
-                    if (y) ch.fineVolumeMemory = int8_t(-y);
-                    Add(ch.volume, -int32_t(ch.fineVolumeMemory));
-                    break;
-                case 0xB:
-                    if (y) ch.fineVolumeMemory = int8_t(y);
-                    Add(ch.volume, -int32_t(ch.fineVolumeMemory));
-                    break;
-                case 0xD:
-                    ch.period = row.savedPeriod;
-                    ch.volume = row.savedVolume;
-                    ch.panning = row.savedPanning;
-                    ch.updateFlags = 0;
-                    break;
-                case 0xE:
-                    Song.patternDelay = y * Song.speed;
-                    break;
-                default:
-                    break;
-            }
-            break;
-        case SPEED_TEMPO:
-            if (xx < TEMPO_THRESHOLD)
-                Song.speed = xx;
-            else
-                Song.framesPerTick = FRAMES_PER_BEAT_UNIT / xx;
-            break;
-        case GLOBAL_VOLUME:
-            Song.globalVolume = xx;
-            break;
-        case GLOBAL_SLIDE:
-            if (xx) Song.globalSlideMemory = xx;
-            break;
-        case KEY_OFF:
-            ch.keyOff = 1;
-            break;
-        case ENVELOPE_POSITION:
-            SetEnvelopePosition(ch, ins, xx);
-            break;
-        case PANNING_SLIDE:
-            if (xx) {
-                ch.panningSlideMemory = xx;
-                ch.updateFlags |= UPDATE_PANNING;
-            }
-            break;
-        case MULTI_RETRIG:
-            if (xx) {
-                ch.retrigVolume = x;
-                ch.retrigInterval = y;
-            }
-            break;
-        case TREMOR:
-            if (xx) {
-                ch.tremorOn = x;
-                ch.tremorOff = y;
-            }
-            Tremor(ch);
-            break;
         case EXTRA_FINE_PORTA:
             if (x == 1) {
                 if (y) ch.extraFineUpMemory = y;
@@ -370,7 +236,231 @@ void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sa
     }
 }
 
-void EffectTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample) {
+// Tick 0 of the volume effects, global volume, key-off, envelope position,
+// retrig and tremor.
+void VolumeRow(ChannelState& ch, const PatternCell& cell, const InstrumentRecord* ins) {
+    uint8_t xx = cell.parameter;
+    uint8_t x = xx >> 4, y = xx & 15;
+    switch (cell.effect) {
+        case TREMOLO:
+            if (x) ch.tremoloSpeed = x;
+            if (y) ch.tremoloDepth = y;
+            break;
+        case VOLUME_SLIDE:
+            if (xx) ch.volumeSlideMemory = xx;
+            break;
+        case SET_VOLUME:
+            ch.volume = xx;
+            break;
+        case GLOBAL_VOLUME:
+            Song.globalVolume = xx;
+            break;
+        case GLOBAL_SLIDE:
+            if (xx) Song.globalSlideMemory = xx;
+            break;
+        case KEY_OFF:
+            ch.keyOff = 1;
+            break;
+        case ENVELOPE_POSITION:
+            SetEnvelopePosition(ch, ins, xx);
+            break;
+        case MULTI_RETRIG:
+            if (xx) {
+                ch.retrigVolume = x;
+                ch.retrigInterval = y;
+            }
+            break;
+        case TREMOR:
+            if (xx) {
+                ch.tremorOn = x;
+                ch.tremorOff = y;
+            }
+            Tremor(ch);
+            break;
+        default:
+            break;
+    }
+}
+
+void PanningRow(ChannelState& ch, const PatternCell& cell) {
+    uint8_t xx = cell.parameter;
+    switch (cell.effect) {
+        case SET_PANNING:
+            ch.panning = xx;
+            ch.updateFlags |= UPDATE_PANNING;
+            break;
+        case PANNING_SLIDE:
+            if (xx) {
+                ch.panningSlideMemory = xx;
+                ch.updateFlags |= UPDATE_PANNING;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// Position jump, pattern break and speed or tempo.
+void SongPositionRow(const PatternCell& cell, RowContext& row) {
+    uint8_t xx = cell.parameter;
+    uint8_t x = xx >> 4, y = xx & 15;
+    switch (cell.effect) {
+        case POSITION_JUMP:
+            Song.nextOrder = xx >= Song.songLength ? 0 : xx;
+            Song.nextRow = 0;
+            Song.patternLoopJump = 0;
+            row.jumped = true;
+            break;
+        case PATTERN_BREAK:
+            Song.nextRow = 10 * x + y;
+            Song.patternLoopJump = 0;
+            if (!row.jumped) Song.nextOrder = Song.order + 1 >= Song.songLength ? 0 : Song.order + 1;
+            break;
+        case SPEED_TEMPO:
+            if (xx < TEMPO_THRESHOLD)
+                Song.speed = xx;
+            else
+                Song.framesPerTick = FRAMES_PER_BEAT_UNIT / xx;
+            break;
+        default:
+            break;
+    }
+}
+
+// E6y: y = 0 marks the loop's first row; otherwise jump back to it y times.
+void PatternLoopRow(ChannelState& ch, uint8_t y) {
+    if (y == 0) {
+        ch.loopRow = Song.row;
+        return;
+    }
+    bool jump;
+    if (ch.loopCounter == 0) {
+        ch.loopCounter = y;
+        jump = true;
+    } else {
+        ch.loopCounter--;
+        jump = ch.loopCounter != 0;
+    }
+    if (jump) {
+        Song.nextRow = ch.loopRow;
+        Song.patternLoopJump = 1;
+    }
+}
+
+// 9xx: the start offset of the next trigger; an offset at or beyond the loop's
+// end restarts the playing voice from its beginning instead.
+void SampleOffsetRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample) {
+    uint8_t xx = cell.parameter;
+    if (xx) ch.offsetMemory = uint32_t(xx) * 256;
+    if (uint64_t(ch.offsetMemory) >= uint64_t(sample->loopStart) + sample->loopLength) {
+        ch.updateFlags &= uint8_t(~UPDATE_TRIGGER);
+        ch.voice->position = 0;
+        ch.voice->fraction = 0;
+    } else {
+        ch.voice->startOffset = ch.offsetMemory;
+    }
+}
+
+// The extended effects E1..EE at tick 0.
+void ExtendedRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample, RowContext& row) {
+    uint8_t xx = cell.parameter;
+    uint8_t x = xx >> 4, y = xx & 15;
+    switch (x) {
+        case 1:
+            if (y) ch.finePortaUpMemory = y;
+            Add(ch.period, -4 * int32_t(ch.finePortaUpMemory));
+            break;
+        case 2:
+            if (y) ch.finePortaDownMemory = y;
+            Add(ch.period, 4 * int32_t(ch.finePortaDownMemory));
+            break;
+        case 4:
+            ch.waveControl = uint8_t((ch.waveControl & 0xF0) | y);
+            break;
+        case 5:
+            // The shared empty sample is never written.
+            if (sample != &EmptySample) const_cast<SampleRecord*>(sample)->finetune = int8_t(y);
+            break;
+        case 6:
+            PatternLoopRow(ch, y);
+            break;
+        case 7:
+            ch.waveControl = uint8_t((ch.waveControl & 0x0F) | (y << 4));
+            break;
+        case 8:
+            ch.panning = y * 16;
+            ch.updateFlags |= UPDATE_PANNING;
+            break;
+        case 0xA:
+            if (y) ch.fineVolumeMemory = int8_t(-y);
+            Add(ch.volume, -int32_t(ch.fineVolumeMemory));
+            break;
+        case 0xB:
+            if (y) ch.fineVolumeMemory = int8_t(y);
+            Add(ch.volume, -int32_t(ch.fineVolumeMemory));
+            break;
+        case 0xD:
+            ch.period = row.savedPeriod;
+            ch.volume = row.savedVolume;
+            ch.panning = row.savedPanning;
+            ch.updateFlags = 0;
+            break;
+        case 0xE:
+            Song.patternDelay = y * Song.speed;
+            break;
+        default:
+            break;
+    }
+}
+
+// Tick 0 of an effect, by group: pitch slides and portamento, volume,
+// panning, the song's position (jumps, breaks, speed), the sample offset,
+// and the extended effects (E1..EE, the pattern loop among them).
+void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample,
+               const InstrumentRecord* ins, RowContext& row) {
+    switch (cell.effect) {
+        case PORTA_UP:
+        case PORTA_DOWN:
+        case TONE_PORTA:
+        case VIBRATO:
+        case TONE_PORTA_SLIDE:
+        case VIBRATO_SLIDE:
+        case EXTRA_FINE_PORTA:
+            PitchRow(ch, cell);
+            break;
+        case TREMOLO:
+        case VOLUME_SLIDE:
+        case SET_VOLUME:
+        case GLOBAL_VOLUME:
+        case GLOBAL_SLIDE:
+        case KEY_OFF:
+        case ENVELOPE_POSITION:
+        case MULTI_RETRIG:
+        case TREMOR:
+            VolumeRow(ch, cell, ins);
+            break;
+        case SET_PANNING:
+        case PANNING_SLIDE:
+            PanningRow(ch, cell);
+            break;
+        case POSITION_JUMP:
+        case PATTERN_BREAK:
+        case SPEED_TEMPO:
+            SongPositionRow(cell, row);
+            break;
+        case SAMPLE_OFFSET:
+            SampleOffsetRow(ch, cell, sample);
+            break;
+        case EXTENDED:
+            ExtendedRow(ch, cell, sample, row);
+            break;
+        default:
+            break;
+    }
+}
+
+// Arpeggio, portamento, tone portamento and vibrato on later ticks.
+void PitchTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample) {
     uint8_t xx = cell.parameter;
     uint8_t x = xx >> 4, y = xx & 15;
     uint32_t tick = Song.tick;
@@ -412,33 +502,20 @@ void EffectTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* s
             Vibrato(ch);
             VolumeSlide(ch);
             break;
+        default:
+            break;
+    }
+}
+
+// Tremolo, volume slides, global slide, multi-retrig and tremor on later ticks.
+void VolumeTick(ChannelState& ch, const PatternCell& cell) {
+    uint32_t tick = Song.tick;
+    switch (cell.effect) {
         case TREMOLO:
             Tremolo(ch);
             break;
         case VOLUME_SLIDE:
             VolumeSlide(ch);
-            break;
-        case EXTENDED:
-            if (x == 9) {
-                if (y && tick % y == 0) ch.updateFlags |= UPDATE_TRIGGER | UPDATE_VOLUME | UPDATE_FREQUENCY;
-            } else if (x == 0xC) {
-                if (tick == y) {
-                    ch.volume = 0;
-                    ch.updateFlags |= UPDATE_VOLUME;
-                }
-            } else if (x == 0xD) {
-                if (tick == y) {
-                    ch.fadeoutVolume = FADEOUT_FULL;
-                    ch.volume = sample->volume;
-                    ch.volumeEnvelope.output = ch.volumeEnvelope.output > 9 ? 64 : 0;
-                    ResetEnvelopes(ch);
-                    ch.period = ch.notePeriod;
-                    ch.updateFlags |= UPDATE_TRIGGER | UPDATE_VOLUME | UPDATE_FREQUENCY;
-                    VolumeColumnRow(ch, cell.volume);
-                } else {
-                    ch.updateFlags = 0;
-                }
-            }
             break;
         case GLOBAL_SLIDE: {
             uint8_t m = Song.globalSlideMemory;
@@ -446,18 +523,6 @@ void EffectTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* s
                 Add(Song.globalVolume, m >> 4);
             else
                 Add(Song.globalVolume, -(m & 15));
-            break;
-        }
-        case PANNING_SLIDE: {
-            uint8_t m = ch.panningSlideMemory;
-            if (m >> 4) {
-                int64_t p = int64_t(ch.panning) + (m >> 4);
-                ch.panning = Sat(p > 255 ? 255 : p);
-            } else {
-                int64_t p = int64_t(ch.panning) - (m & 15);
-                ch.panning = Sat(p < 0 ? 0 : p);
-            }
-            ch.updateFlags |= UPDATE_PANNING;
             break;
         }
         case MULTI_RETRIG:
@@ -471,6 +536,77 @@ void EffectTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* s
             break;
         case TREMOR:
             Tremor(ch);
+            break;
+        default:
+            break;
+    }
+}
+
+// The panning slide on later ticks.
+void PanningTick(ChannelState& ch) {
+    uint8_t m = ch.panningSlideMemory;
+    if (m >> 4) {
+        int64_t p = int64_t(ch.panning) + (m >> 4);
+        ch.panning = Sat(p > 255 ? 255 : p);
+    } else {
+        int64_t p = int64_t(ch.panning) - (m & 15);
+        ch.panning = Sat(p < 0 ? 0 : p);
+    }
+    ch.updateFlags |= UPDATE_PANNING;
+}
+
+// E9 (retrigger), EC (note cut) and ED (note delay) on later ticks.
+void ExtendedTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample) {
+    uint8_t xx = cell.parameter;
+    uint8_t x = xx >> 4, y = xx & 15;
+    uint32_t tick = Song.tick;
+    if (x == 9) {
+        if (y && tick % y == 0) ch.updateFlags |= UPDATE_TRIGGER | UPDATE_VOLUME | UPDATE_FREQUENCY;
+    } else if (x == 0xC) {
+        if (tick == y) {
+            ch.volume = 0;
+            ch.updateFlags |= UPDATE_VOLUME;
+        }
+    } else if (x == 0xD) {
+        if (tick == y) {
+            ch.fadeoutVolume = FADEOUT_FULL;
+            ch.volume = sample->volume;
+            ch.volumeEnvelope.output = ch.volumeEnvelope.output > 9 ? 64 : 0;
+            ResetEnvelopes(ch);
+            ch.period = ch.notePeriod;
+            ch.updateFlags |= UPDATE_TRIGGER | UPDATE_VOLUME | UPDATE_FREQUENCY;
+            VolumeColumnRow(ch, cell.volume);
+        } else {
+            ch.updateFlags = 0;
+        }
+    }
+}
+
+// Every later tick of an effect, by group: pitch (arpeggio, slides,
+// portamento, vibrato), volume, panning, and the extended effects.
+void EffectTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample) {
+    switch (cell.effect) {
+        case ARPEGGIO:
+        case PORTA_UP:
+        case PORTA_DOWN:
+        case TONE_PORTA:
+        case VIBRATO:
+        case TONE_PORTA_SLIDE:
+        case VIBRATO_SLIDE:
+            PitchTick(ch, cell, sample);
+            break;
+        case TREMOLO:
+        case VOLUME_SLIDE:
+        case GLOBAL_SLIDE:
+        case MULTI_RETRIG:
+        case TREMOR:
+            VolumeTick(ch, cell);
+            break;
+        case PANNING_SLIDE:
+            PanningTick(ch);
+            break;
+        case EXTENDED:
+            ExtendedTick(ch, cell, sample);
             break;
         default:
             break;
@@ -559,7 +695,7 @@ const PatternEntry* ProcessRow() {
         ch.periodDelta = 0;
         ch.updateFlags = UPDATE_FREQUENCY | UPDATE_VOLUME;
         if (hasNote) {
-            ch.realNote = int32_t(cell.note) - 1 + sample->relativeNote;
+            ch.realNote = uint8_t(int32_t(cell.note) - 1 + sample->relativeNote);
             int32_t period = NotePeriod(ch.realNote, sample);
             ch.notePeriod = period;
             if (!tonePorta) ch.period = period;

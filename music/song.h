@@ -145,7 +145,7 @@ struct ChannelState {
     int32_t portaTarget;
     uint8_t loopCounter;
     int32_t loopRow;
-    int32_t realNote;  // note + the sample's relative note
+    uint8_t realNote;  // note + the sample's relative note, as a byte (C-0 at -5 is 251)
     uint8_t previousEffect;
     uint8_t portaMemory;
     uint8_t extraFineDownMemory, extraFineUpMemory;

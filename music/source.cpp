@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-FileReadLog FileReads;
+void (*FileReadObserver)(uint64_t offset, uint32_t size) = nullptr;
 
 namespace {
 
@@ -30,11 +30,7 @@ const ResourceTable* DefaultResources = nullptr;
 // One physical read: the whole amount at an absolute offset. Bytes the file
 // does not have read as zero. Returns the bytes that came from the file.
 uint32_t PhysicalRead(uint64_t offset, uint8_t* dest, uint32_t count) {
-    if (FileReads.count < 32) {
-        FileReads.offset[FileReads.count] = offset;
-        FileReads.size[FileReads.count] = count;
-    }
-    FileReads.count++;
+    if (FileReadObserver) FileReadObserver(offset, count);
     uint32_t got = 0;
     if (FileHandle >= 0) {
         while (got < count) {
@@ -145,7 +141,6 @@ void ReaderOpen() {
     CachedOffset = 1;
     CacheFilled = false;
     FileEnd = UINT64_MAX;
-    FileReads.count = 0;
 }
 
 uint32_t ReaderRead(void* dest, uint32_t count) {

@@ -1,6 +1,7 @@
 // xmrender - renders an XM module to a 48 kHz 16-bit stereo WAV file through
-// the music player's own signal path (file source, loader, replayer, mixer,
-// FillBlock), with no audio device and no thread, as fast as it can.
+// the music player's offline render (render.h): the player's own file source,
+// loader, replayer and mixer, with no audio device and no thread, as fast as
+// it can.
 //
 //   xmrender [--volume N] [--max-seconds S] IN.xm OUT.wav
 //
@@ -14,17 +15,13 @@
 #include <cstring>
 #include <vector>
 
-#include "loader.h"
-#include "music.h"
-#include "onepass.h"
-#include "player.h"
-#include "replayer.h"
-#include "source.h"
+#include "render.h"
 
 namespace {
 
 constexpr double DEFAULT_MAX_SECONDS = 600;
 constexpr int DEFAULT_VOLUME = 25;
+constexpr uint32_t CHUNK_FRAMES = 16384;
 
 int Usage() {
     fprintf(stderr,
@@ -54,8 +51,8 @@ void WavHeader(uint8_t* h, uint32_t dataBytes) {
     memcpy(h + 8, "WAVEfmt ", 8);
     Put32(h + 16, 16);
     Put32(h + 20, 1 | (2 << 16));  // PCM, two channels
-    Put32(h + 24, OUTPUT_RATE);
-    Put32(h + 28, OUTPUT_RATE * 4);
+    Put32(h + 24, MUSIC_RENDER_RATE);
+    Put32(h + 28, MUSIC_RENDER_RATE * 4);
     Put32(h + 32, 4 | (16 << 16));  // block alignment 4, 16 bits
     memcpy(h + 36, "data", 4);
     Put32(h + 40, dataBytes);
@@ -96,31 +93,27 @@ int main(int argc, char** argv) {
     }
     if (fileCount != 2) return Usage();
 
-    FILE* probe = fopen(files[0], "rb");
-    if (!probe) {
+    MusicRenderOptions options;
+    options.noLoop = true;
+    options.onePass = true;
+    MusicRenderResult opened = MusicRenderOpenFile(files[0], options);
+    if (opened == MUSIC_RENDER_NO_FILE) {
         fprintf(stderr, "xmrender: cannot open %s: %s\n", files[0], strerror(errno));
         return 1;
     }
-    fclose(probe);
-
-    SelectSource(SOURCE_FILE, files[0], 0);
-    bool loaded = SongHeapCreate() && LoadModule();
-    ReaderClose();
-    if (!loaded) {
-        SongHeapDestroy();
+    if (opened == MUSIC_RENDER_BAD_MODULE) {
         fprintf(stderr, "xmrender: %s is not an XM module this player can load\n", files[0]);
         return 1;
     }
-    MusicSetVolume(int32_t(volume));
-    NoLoop = 1;
-    PauseFlag.store(0);
-    WriteBlock = 0;
-    OnePassBegin();
+    if (opened != MUSIC_RENDER_OK) {
+        fprintf(stderr, "xmrender: %s: %s\n", files[0], MusicRenderResultText(opened));
+        return 1;
+    }
 
     FILE* out = fopen(files[1], "wb");
     if (!out) {
         fprintf(stderr, "xmrender: cannot write %s: %s\n", files[1], strerror(errno));
-        SongHeapDestroy();
+        MusicRenderClose();
         return 1;
     }
     static char buffer[1 << 20];
@@ -129,24 +122,18 @@ int main(int argc, char** argv) {
     WavHeader(header, 0);
     bool written = fwrite(header, 1, sizeof header, out) == sizeof header;
 
-    uint64_t maxFrames = uint64_t(maxSeconds * OUTPUT_RATE);
+    static int16_t samples[2 * CHUNK_FRAMES];
+    uint64_t maxFrames = uint64_t(maxSeconds * MUSIC_RENDER_RATE);
     uint64_t frames = 0;
-    bool ended = false;
     while (frames < maxFrames) {
-        uint32_t block = WriteBlock;
-        FillBlock();
-        uint32_t got = LastBlockFrames;
-        if (got > maxFrames - frames) got = uint32_t(maxFrames - frames);
-        written =
-            WriteSamples(out, OutputRing + size_t(block) * BLOCK_FRAMES * 2, 2 * size_t(got)) && written;
+        uint32_t want = maxFrames - frames < CHUNK_FRAMES ? uint32_t(maxFrames - frames) : CHUNK_FRAMES;
+        uint32_t got = MusicRender(samples, want, int32_t(volume));
+        written = WriteSamples(out, samples, 2 * size_t(got)) && written;
         frames += got;
-        if (!SongLoaded()) {
-            ended = true;
-            break;
-        }
+        if (got < want) break;
     }
-    OnePassEnd();
-    if (SongLoaded()) SongHeapDestroy();
+    bool ended = MusicRenderWhere().ended;
+    MusicRenderClose();
 
     WavHeader(header, uint32_t(frames * 4));
     written =
@@ -155,9 +142,9 @@ int main(int argc, char** argv) {
         fprintf(stderr, "xmrender: cannot write %s: %s\n", files[1], strerror(errno));
         return 1;
     }
-    double seconds = double(frames) / OUTPUT_RATE;
+    double seconds = double(frames) / MUSIC_RENDER_RATE;
     int minutes = int(seconds / 60);
     printf("%s: %d:%06.3f (%llu frames at %u Hz)%s\n", files[0], minutes, seconds - 60 * minutes,
-           (unsigned long long)frames, OUTPUT_RATE, ended ? "" : ", cut at the time limit");
+           (unsigned long long)frames, MUSIC_RENDER_RATE, ended ? "" : ", cut at the time limit");
     return 0;
 }

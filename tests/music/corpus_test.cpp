@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "corpus.h"
-#include "loader.h"
-#include "player.h"
+#include "render.h"
 #include "source.h"
 #include "xm_writer.h"
 
@@ -20,7 +19,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t CORPUS_BLOCKS = 600;  // about 13 seconds of audio each
+constexpr uint32_t CORPUS_FRAMES = 600 * 1024;  // about 13 seconds of audio each
+constexpr uint32_t COMPARED_FRAMES = 40 * 1024;
+
+// Renders up to `frames` frames of the open song; keeps the first `keep`.
+std::vector<int16_t> RenderOpenSong(uint32_t frames, uint32_t keep) {
+    std::vector<int16_t> audio(2 * size_t(frames));
+    uint32_t got = MusicRender(audio.data(), frames, 25);
+    audio.resize(2 * size_t(std::min(got, keep)));
+    return audio;
+}
+
+// Opens the bytes from memory and renders up to `frames` frames: true when
+// the module loaded.
+bool LoadAndRender(const std::vector<uint8_t>& bytes, uint32_t frames) {
+    if (MusicRenderOpenMemory(bytes.data(), uint32_t(bytes.size()), {}) != MUSIC_RENDER_OK) return false;
+    RenderOpenSong(frames, 0);
+    MusicRenderClose();
+    return true;
+}
 
 std::vector<std::string> CorpusFiles() {
     std::vector<std::string> files;
@@ -38,39 +55,23 @@ std::vector<std::string> CorpusFiles() {
 
 class Corpus : public ::testing::TestWithParam<std::string> {
    protected:
-    void TearDown() override { UnloadSong(); }
+    void TearDown() override { MusicRenderClose(); }
 };
 
 TEST_P(Corpus, LoadsOrIsRefusedAndRenders) {
     SKIP_WITHOUT_CORPUS();
     std::vector<uint8_t> bytes = ReadFileBytes(GetParam());
     ASSERT_FALSE(bytes.empty());
-    bool fromMemory = LoadBytes(bytes);
+    MusicRenderOptions loops;
+    MusicRenderResult fromMemory = MusicRenderOpenMemory(bytes.data(), uint32_t(bytes.size()), loops);
     std::vector<int16_t> memoryAudio;
-    if (fromMemory) {
-        for (uint32_t b = 0; b < CORPUS_BLOCKS && SongLoaded(); b++) {
-            uint32_t block = WriteBlock;
-            FillBlock();
-            if (b < 40)
-                memoryAudio.insert(memoryAudio.end(), OutputRing + block * 2048,
-                                   OutputRing + block * 2048 + 2048);
-        }
-    }
-    UnloadSong();
+    if (fromMemory == MUSIC_RENDER_OK) memoryAudio = RenderOpenSong(CORPUS_FRAMES, COMPARED_FRAMES);
+    MusicRenderClose();
     // The file source reads the same module.
-    SelectSource(SOURCE_FILE, GetParam().c_str(), 0);
-    bool fromFile = SongHeapCreate() && LoadModule();
-    ReaderClose();
+    MusicRenderResult fromFile = MusicRenderOpenFile(GetParam().c_str(), loops);
     EXPECT_EQ(fromFile, fromMemory);
-    if (fromFile) {
-        WriteBlock = 0;
-        std::vector<int16_t> fileAudio;
-        for (uint32_t b = 0; b < 40 && SongLoaded(); b++) {
-            uint32_t block = WriteBlock;
-            FillBlock();
-            fileAudio.insert(fileAudio.end(), OutputRing + block * 2048, OutputRing + block * 2048 + 2048);
-        }
-        EXPECT_EQ(fileAudio, memoryAudio);
+    if (fromFile == MUSIC_RENDER_OK) {
+        EXPECT_EQ(RenderOpenSong(COMPARED_FRAMES, COMPARED_FRAMES), memoryAudio);
     }
 }
 
@@ -97,8 +98,7 @@ TEST(Truncated, SongsCutAnywhereLoadSafely) {
         for (size_t part = 1; part < 12; part++) {
             size_t keep = bytes.size() * part / 12 + part * 37;
             std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + std::min(keep, bytes.size()));
-            if (LoadBytes(cut)) RenderBlocks(60);
-            UnloadSong();
+            LoadAndRender(cut, 60 * 1024);
         }
     }
 }
@@ -121,11 +121,7 @@ TEST(Mutated, RandomlyDamagedModulesLoadOrAreRefusedSafely) {
             bytes[at] = uint8_t(rng());
         }
         SongHeapSetLimit(size_t(64) << 20);
-        if (LoadBytes(bytes)) {
-            loaded++;
-            RenderBlocks(12);
-        }
-        UnloadSong();
+        if (LoadAndRender(bytes, 12 * 1024)) loaded++;
     }
     SongHeapSetLimit(SONG_HEAP_DEFAULT_LIMIT);
     EXPECT_GT(loaded, 30);

@@ -271,21 +271,44 @@ TEST(MixerSteps, TinyStepsWithFrameCountsBeyondThirtyTwoBits) {
     EXPECT_EQ(v.fraction, 0u);
 }
 
-TEST(MixerBoundaries, VoicesBeyondTheirSampleNeverStandStill) {
-    TestSample once(Values(100));
-    Voice v = Playing(once, 1.0, 64, 64);
-    v.position = 500;  // a start offset meant for a longer sample
-    std::vector<int64_t> out(2 * 10, 0);
-    MixVoice(v, out.data(), 10);
-    EXPECT_EQ(v.sample, nullptr);
-    for (int64_t x : out) EXPECT_EQ(x, 0);
+// A voice set beyond its boundary (a start offset past a shorter sample, or
+// past the end of a ping-pong loop it plays backwards) is left alone by both
+// mixers: it keeps its place and adds nothing. A voice exactly at its
+// boundary has reached it.
+TEST(MixerBoundaries, VoicesBeyondTheirBoundaryAreLeftAlone) {
+    for (auto mix : {MixVoice, MixVoiceReference}) {
+        std::vector<int64_t> out(2 * 10, 0);
+        TestSample once(Values(100));
+        Voice v = Playing(once, 1.0, 64, 64);
+        v.position = 500;  // a start offset meant for a longer sample
+        mix(v, out.data(), 10);
+        EXPECT_EQ(v.sample, &once.record);
+        EXPECT_EQ(Position(v), 500.0);
 
-    TestSample looped(Values(100), 1, 20, 30);
-    Voice w = Playing(looped, 1.0, 64, 64);
-    w.position = 500;
-    MixVoice(w, out.data(), 10);
-    EXPECT_GE(Position(w), 20.0);
-    EXPECT_LT(Position(w), 50.0);
+        TestSample looped(Values(100), 1, 20, 30);
+        Voice w = Playing(looped, 1.0, 64, 64);
+        w.position = 500;
+        mix(w, out.data(), 10);
+        EXPECT_EQ(Position(w), 500.0);
+
+        TestSample pingpong(Values(100), 2, 20, 30);
+        Voice b = Playing(pingpong, 1.0, 64, 64);
+        b.position = 10;  // before the loop start, going backwards
+        b.direction = 1;
+        mix(b, out.data(), 10);
+        EXPECT_EQ(Position(b), 10.0);
+        EXPECT_EQ(b.direction, 1);
+        for (int64_t x : out) EXPECT_EQ(x, 0);
+
+        Voice e = Playing(once, 1.0, 64, 64);
+        e.position = 100;  // at the end: the sample is over
+        mix(e, out.data(), 10);
+        EXPECT_EQ(e.sample, nullptr);
+        Voice l = Playing(looped, 1.0, 64, 64);
+        l.position = 100;  // at the sample's end: wrapped into the loop (20 + 50 mod 30)
+        mix(l, out.data(), 5);
+        EXPECT_EQ(Position(l), 45.0);
+    }
 }
 
 // A random voice of any kind on a random sample (8-bit samples arrive as

@@ -219,6 +219,20 @@ TEST_F(SongClock, TonePortamentoKeepsThePeriodAndTheInstrumentStillResets) {
     EXPECT_EQ(Visits[2].volume, 64);
 }
 
+// The real note is a byte: C-0 with a relative note of -5 is real note 251,
+// whose linear period is 7,680 - 64 x 251 (and not the 8,000 of note -5).
+TEST_F(SongClock, RealNoteBelowZeroWrapsAsAByte) {
+    XmModule m = Song1(2, 16, 1);
+    m.instruments[0].samples[0].relativeNote = -5;
+    Cell(m, 0, 0, 0) = {1, 1, 0, 0, 0};     // C-0
+    Cell(m, 0, 1, 0) = {6, 1, 0, 0, 0};     // F-0: real note 0
+    Cell(m, 0, 2, 0) = {1, 0, 0, 3, 0x01};  // C-0 under a tone portamento
+    Play(m, 4);
+    EXPECT_EQ(Visits[1].period, 7680 - 64 * 251);
+    EXPECT_EQ(Visits[2].period, 7680);
+    EXPECT_EQ(Visits[3].period, 7680 - 5 * 4);  // slides down, towards the byte's period
+}
+
 TEST_F(SongClock, SampleOffsetBeyondTheLoopEndRestartsThePlayingVoice) {
     XmModule m = Song1(2, 16, 1);
     m.tempo = 1;

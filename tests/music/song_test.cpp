@@ -11,33 +11,32 @@
 #include <vector>
 
 #include "corpus.h"
-#include "mixer.h"
-#include "music.h"
-#include "onepass.h"
-#include "player.h"
-#include "replayer.h"
+#include "render.h"
 #include "xm_writer.h"
 
 namespace {
 
-// Renders one pass; returns its length in frames and, if asked, the audio.
-uint64_t RenderOnePass(const std::string& path, std::vector<int16_t>* audio) {
+constexpr uint64_t MAX_FRAMES = uint64_t(600) * MUSIC_RENDER_RATE;
+
+// Renders one pass from memory with the fast or the reference mixer;
+// returns its length in frames and, if asked, the audio.
+uint64_t RenderOnePass(const std::string& path, std::vector<int16_t>* audio, bool reference = false) {
     std::vector<uint8_t> bytes = ReadFileBytes(path);
-    if (!LoadBytes(bytes)) return 0;
-    NoLoop = 1;
-    OnePassBegin();
+    MusicRenderOptions options;
+    options.noLoop = true;
+    options.onePass = true;
+    options.referenceMixer = reference;
+    if (MusicRenderOpenMemory(bytes.data(), uint32_t(bytes.size()), options) != MUSIC_RENDER_OK) return 0;
+    std::vector<int16_t> chunk(2 * 4096);
     uint64_t frames = 0;
-    while (SongLoaded() && frames < uint64_t(600) * OUTPUT_RATE) {
-        uint32_t block = WriteBlock;
-        FillBlock();
-        if (audio)
-            audio->insert(audio->end(), OutputRing + block * 2048,
-                          OutputRing + block * 2048 + 2 * LastBlockFrames);
-        frames += LastBlockFrames;
+    while (frames < MAX_FRAMES) {
+        uint32_t got = MusicRender(chunk.data(), 4096, 25);
+        if (audio) audio->insert(audio->end(), chunk.begin(), chunk.begin() + 2 * got);
+        frames += got;
+        if (got < 4096) break;
     }
-    OnePassEnd();
-    NoLoop = 0;
-    UnloadSong();
+    EXPECT_EQ(MusicRenderWhere().frames, frames);
+    MusicRenderClose();
     return frames;
 }
 
@@ -62,22 +61,17 @@ TEST_P(Songs, OnePassMatchesTheMeasuredLength) {
     SKIP_WITHOUT_CORPUS();
     double expected = TableSeconds(GetParam());
     ASSERT_GT(expected, 0) << "no length for " << GetParam();
-    MusicSetVolume(25);
     uint64_t frames = RenderOnePass(std::string(XM_DIR) + "/songs/" + GetParam(), nullptr);
-    double seconds = double(frames) / OUTPUT_RATE;
+    double seconds = double(frames) / MUSIC_RENDER_RATE;
     EXPECT_NEAR(seconds, expected, expected * 0.01) << GetParam();
 }
 
 TEST_P(Songs, FastMixerEqualsTheReferenceSampleForSample) {
     SKIP_WITHOUT_CORPUS();
-    MusicSetVolume(25);
     std::vector<int16_t> fast, reference;
-    UseReferenceMixer = false;
     RenderOnePass(std::string(XM_DIR) + "/songs/" + GetParam(), &fast);
-    UseReferenceMixer = true;
-    RenderOnePass(std::string(XM_DIR) + "/songs/" + GetParam(), &reference);
-    UseReferenceMixer = false;
-    ASSERT_GT(fast.size(), size_t(OUTPUT_RATE) * 60);
+    RenderOnePass(std::string(XM_DIR) + "/songs/" + GetParam(), &reference, true);
+    ASSERT_GT(fast.size(), size_t(MUSIC_RENDER_RATE) * 60);
     ASSERT_EQ(fast.size(), reference.size());
     size_t differ = 0, first = 0;
     for (size_t i = 0; i < fast.size(); i++)
@@ -97,17 +91,13 @@ TEST(Cases, FastMixerEqualsTheReferenceOnEveryCase) {
         std::vector<uint8_t> bytes = ReadFileBytes(e.path().string());
         std::vector<int16_t> audio[2];
         for (int reference = 0; reference < 2; reference++) {
-            UseReferenceMixer = reference == 1;
-            if (!LoadBytes(bytes)) break;
-            for (int b = 0; b < 300 && SongLoaded(); b++) {
-                uint32_t block = WriteBlock;
-                FillBlock();
-                audio[reference].insert(audio[reference].end(), OutputRing + block * 2048,
-                                        OutputRing + block * 2048 + 2048);
-            }
-            UnloadSong();
+            MusicRenderOptions options;
+            options.referenceMixer = reference == 1;
+            if (MusicRenderOpenMemory(bytes.data(), uint32_t(bytes.size()), options) != MUSIC_RENDER_OK) break;
+            audio[reference].resize(2 * 300 * 1024);
+            audio[reference].resize(2 * size_t(MusicRender(audio[reference].data(), 300 * 1024, 25)));
+            MusicRenderClose();
         }
-        UseReferenceMixer = false;
         EXPECT_EQ(audio[0], audio[1]) << e.path();
         compared += !audio[0].empty();
     }

@@ -15,6 +15,29 @@
 
 namespace {
 
+// Physical reads of the file source since the last open.
+struct FileReadLog {
+    uint32_t count;
+    uint64_t offset[32];
+    uint32_t size[32];
+};
+FileReadLog FileReads;
+
+void LogFileRead(uint64_t offset, uint32_t size) {
+    if (FileReads.count < 32) {
+        FileReads.offset[FileReads.count] = offset;
+        FileReads.size[FileReads.count] = size;
+    }
+    FileReads.count++;
+}
+
+// Opens the source with the reads logged from zero.
+void WatchedOpen() {
+    FileReads.count = 0;
+    FileReadObserver = LogFileRead;
+    ReaderOpen();
+}
+
 std::vector<uint8_t> Numbered(size_t n) {
     std::vector<uint8_t> v(n);
     for (size_t i = 0; i < n; i++) v[i] = uint8_t(i * 7 + i / 251);
@@ -64,7 +87,7 @@ TEST(FileSource, ReadsThroughTheCacheExactlyAsDescribed) {
     std::vector<uint8_t> bytes = Numbered(40000);
     std::string path = TempFile(bytes);
     SelectSource(SOURCE_FILE, path.c_str(), 0);
-    ReaderOpen();
+    WatchedOpen();
     std::vector<uint8_t> head(336);
     ReaderRead(head.data(), 336);
     ASSERT_EQ(FileReads.count, 1u);
@@ -96,7 +119,7 @@ TEST(FileSource, BytesBeyondTheEndReadAsZero) {
     std::vector<uint8_t> bytes = Numbered(500);
     std::string path = TempFile(bytes);
     SelectSource(SOURCE_FILE, path.c_str(), 0);
-    ReaderOpen();
+    WatchedOpen();
     ReaderSeek(400, false);
     std::vector<uint8_t> dest(300, 0xEE);
     EXPECT_EQ(ReaderRead(dest.data(), 300), 100u);

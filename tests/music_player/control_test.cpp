@@ -11,9 +11,11 @@
 
 #include "loader.h"
 #include "music.h"
+#include "manual_output.h"
 #include "output.h"
 #include "player.h"
 #include "player_support.h"
+#include "render.h"
 #include "source.h"
 #include "tiny_xm.h"
 
@@ -308,20 +310,22 @@ TEST_F(OutputThreadTest, NoLoopSongStopsByItselfAtItsEnd) {
     EXPECT_TRUE(ManualOutput::Playing());
     EXPECT_TRUE(SongLoaded());
     ASSERT_TRUE(ManualOutput::Play(BLOCK_BYTES));
+    // The thread has ended and the device is silent; the device and the
+    // song stay until the next stop.
     ASSERT_TRUE(WaitUntil([] { return OutputThreadsAlive() == 0; }));
     EXPECT_FALSE(ManualOutput::Playing());
-    EXPECT_EQ(ManualOutput::OpenNow(), 0);
-    EXPECT_FALSE(SongLoaded());
-    EXPECT_NE(StopRequest.load(), 0u);
+    EXPECT_FALSE(ManualOutput::Play(BLOCK_BYTES));
     std::vector<int16_t> played = ManualOutput::TakePlayed();
     ASSERT_EQ(played.size(), 44u * BLOCK_SAMPLES);
     EXPECT_TRUE(std::equal(played.begin(), played.end(), reference.begin()));
-    // A later stop finds nothing to do.
     MusicStop();
+    EXPECT_FALSE(SongLoaded());
+    EXPECT_EQ(ManualOutput::OpenNow(), 0);
     EXPECT_EQ(ManualOutput::Opened(), 1);
     EXPECT_EQ(ManualOutput::Closed(), 1);
-    // And the next song plays normally: the released thread is gone and does
-    // not come back when the new song clears the stop request.
+    MusicStop();  // a second stop finds nothing to do
+    EXPECT_EQ(ManualOutput::Closed(), 1);
+    // And the next song plays normally, with one thread.
     ASSERT_NE(Start(module_), 0u);
     EXPECT_EQ(OutputThreadsAlive(), 1);
     PlayAndCatchUp(3 * BLOCK_BYTES);
@@ -343,27 +347,45 @@ TEST_F(OutputThreadTest, NoLoopSongThatEndsWhileTheRingIsPreparedFailsCleanly) {
     EXPECT_NE(Start(module), 0u);
 }
 
-TEST_F(OutputThreadTest, NoLoopRenderWithoutAThreadEndsOnTheCallersThread) {
-    // The way a renderer with no device plays a song to its end.
-    SelectSource(SOURCE_MEMORY, module_.data(), module_.size());
-    NoLoop = 1;
-    PauseFlag.store(0);
-    ASSERT_TRUE(SongHeapCreate());
-    ASSERT_TRUE(LoadModule());
-    ReaderClose();
-    WriteBlock = 0;
-    StopRequest.store(0);
-    int blocks = 0;
-    while (SongLoaded() && blocks < 1000) {
-        FillBlock();
-        ++blocks;
-    }
-    EXPECT_FALSE(SongLoaded());
-    EXPECT_NE(StopRequest.load(), 0u);
-    EXPECT_EQ(blocks, 60);  // the end is found inside block 59
-    EXPECT_EQ(OutputThreadsAlive(), 0);
+// The offline render and MusicPlay share the one song: each is refused
+// while the other holds it. The render gives the frames of the song (in
+// pieces of any size, each at its call's volume) and says where it is; a
+// no-loop song ends where the last row starts, on the caller's thread.
+TEST_F(OutputThreadTest, OfflineRenderAndMusicPlayTakeTheSongInTurn) {
+    std::vector<int16_t> reference = ReferenceRender(module_, 60);
+    std::vector<int16_t> quiet = ReferenceRender(module_, 60, 13);
+    ASSERT_NE(Start(module_), 0u);
+    MusicRenderOptions noLoop;
+    noLoop.noLoop = true;
+    EXPECT_EQ(MusicRenderOpenMemory(module_.data(), uint32_t(module_.size()), noLoop), MUSIC_RENDER_BUSY);
+    EXPECT_EQ(MusicRender(nullptr, 100, 25), 0u);
     MusicStop();
-    NoLoop = 0;
+    ASSERT_EQ(MusicRenderOpenMemory(module_.data(), uint32_t(module_.size()), noLoop), MUSIC_RENDER_OK);
+    EXPECT_EQ(MusicRenderOpenMemory(module_.data(), uint32_t(module_.size()), noLoop), MUSIC_RENDER_BUSY);
+    EXPECT_EQ(Start(module_), 0u);
+    EXPECT_EQ(ManualOutput::Opened(), 1);
+    std::vector<int16_t> audio(2 * 70000);
+    uint32_t got = MusicRender(audio.data(), 777, 25);
+    got += MusicRender(audio.data() + 2 * got, 1500, 13);
+    EXPECT_EQ(MusicRenderWhere().frames, 2277u);
+    EXPECT_FALSE(MusicRenderWhere().ended);
+    got += MusicRender(audio.data() + 2 * got, 70000 - got, 25);
+    EXPECT_EQ(got, 60480u);  // 63 rows of 960 frames
+    MusicRenderPosition where = MusicRenderWhere();
+    EXPECT_EQ(where.order, 0);
+    EXPECT_EQ(where.row, 63);
+    EXPECT_EQ(where.frames, 60480u);
+    EXPECT_TRUE(where.ended);
+    EXPECT_EQ(MusicRender(audio.data(), 100, 25), 0u);
+    EXPECT_EQ(OutputThreadsAlive(), 0);  // all of it on the caller's thread
+    MusicRenderClose();
+    for (uint32_t i = 0; i < 2 * got; i++) {
+        int16_t expected = i >= 2 * 777 && i < 2 * 2277 ? quiet[i] : reference[i];
+        ASSERT_EQ(audio[i], expected) << i;
+    }
+    EXPECT_EQ(MusicRenderOpenFile("/nonexistent/song.xm", noLoop), MUSIC_RENDER_NO_FILE);
+    EXPECT_EQ(MusicRenderOpenMemory(module_.data(), 100, noLoop), MUSIC_RENDER_BAD_MODULE);
+    EXPECT_NE(Start(module_), 0u);
 }
 
 }  // namespace

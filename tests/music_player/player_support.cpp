@@ -4,33 +4,15 @@
 #include <iterator>
 #include <thread>
 
-#include "loader.h"
 #include "music.h"
-#include "player.h"
-#include "source.h"
+#include "render.h"
 
-std::vector<int16_t> ReferenceRender(const std::vector<uint8_t>& module, uint32_t blocks) {
+std::vector<int16_t> ReferenceRender(const std::vector<uint8_t>& module, uint32_t blocks, int32_t volume) {
     MusicStop();
-    std::vector<int16_t> out;
-    SelectSource(SOURCE_MEMORY, module.data(), module.size());
-    NoLoop = 0;
-    uint8_t paused = PauseFlag.exchange(0);
-    if (MasterGain.load() == 0) MasterGain.store(32768);
-    if (SongHeapCreate()) {
-        bool loaded = LoadModule();
-        ReaderClose();
-        WriteBlock = 0;
-        if (loaded) {
-            for (uint32_t b = 0; b < blocks; ++b) {
-                const int16_t* block = OutputRing + WriteBlock * (BLOCK_BYTES / 2);
-                FillBlock();
-                out.insert(out.end(), block, block + BLOCK_BYTES / 2);
-            }
-        }
-        SongHeapDestroy();
-    }
-    WriteBlock = 0;
-    PauseFlag.store(paused);
+    std::vector<int16_t> out(size_t(blocks) * BLOCK_FRAMES_RENDERED * 2);
+    if (MusicRenderOpenMemory(module.data(), uint32_t(module.size()), {}) != MUSIC_RENDER_OK) return {};
+    out.resize(2 * size_t(MusicRender(out.data(), blocks * BLOCK_FRAMES_RENDERED, volume)));
+    MusicRenderClose();
     return out;
 }
 

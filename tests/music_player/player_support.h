@@ -1,5 +1,5 @@
 // player_support.h - helpers shared by the player's control tests: a render
-// straight through FillBlock with no thread or device (the reference the
+// through the offline render with no thread or device (the reference the
 // threaded output must match), and waiting for the output thread.
 #pragma once
 #include <chrono>
@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-// Renders `blocks` blocks of a module (memory source, looping, not paused,
-// at the current master gain) on the calling thread, the way a renderer
-// without a device does. Empty when the module does not load.
-std::vector<int16_t> ReferenceRender(const std::vector<uint8_t>& module, uint32_t blocks);
+constexpr uint32_t BLOCK_FRAMES_RENDERED = 1024;  // frames of one block of the ring
+// Renders `blocks` blocks of a module (memory source, looping) through the
+// offline render on the calling thread, at a volume index. Empty when the
+// module does not load.
+std::vector<int16_t> ReferenceRender(const std::vector<uint8_t>& module, uint32_t blocks, int32_t volume = 25);
 
 // Polls `done` every millisecond until it holds or `limit` has passed.
 bool WaitUntil(const std::function<bool()>& done,

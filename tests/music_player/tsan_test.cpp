@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "music.h"
+#include "manual_output.h"
 #include "output.h"
 #include "player.h"
 #include "player_support.h"
