@@ -4,11 +4,13 @@
 // by the frame-by-frame reference, in nanoseconds per voice-frame. Then whole
 // renders (song clock, replayer, mixer, conversion) of generated modules of
 // 4, 8, 16, 32 and 64 channels, every channel playing all the time, with the
-// nanoseconds per channel-frame and the multiple of real time on one core.
-// Last, for each song named, a whole render in nanoseconds per voice-frame
-// (the frames of every voice that has a sample, fading ones included).
+// nanoseconds per channel-frame (every channel's voice sounds all the time,
+// so that is the cost per voice-frame of the whole render) and the multiple
+// of real time on one core. The whole renders go through the player's
+// offline-render interface; only the steady-mixer part drives the mixer
+// stage itself.
 //
-//   channels_bench [REPEATS] [SONG.xm...]
+//   channels_bench [REPEATS]
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,13 +18,13 @@
 #include <vector>
 
 #include "mixer.h"
-#include "music.h"
-#include "onepass.h"
-#include "player.h"
-#include "replayer.h"
+#include "render.h"
 #include "xm_writer.h"
 
 namespace {
+
+// Frames mixed per call, as the player mixes a block.
+constexpr uint32_t MixFrames = 1024;
 
 double CpuSeconds() {
     timespec t;
@@ -71,22 +73,22 @@ double SteadyNanoseconds(bool reference, int repeats) {
     const SongState saved = Song;
     Song.voices = voice.data();
     Song.channelCount = voices / 2;
-    std::vector<int64_t> mix(2 * BLOCK_FRAMES);
+    std::vector<int64_t> mix(2 * MixFrames);
     double best = 1e30;
     for (int r = 0; r < repeats; r++) {
         double start = CpuSeconds();
         for (uint32_t b = 0; b < blocks; b++) {
             std::fill(mix.begin(), mix.end(), 0);
             if (reference)
-                MixVoicesReference(mix.data(), BLOCK_FRAMES);
+                MixVoicesReference(mix.data(), MixFrames);
             else
-                MixVoices(mix.data(), BLOCK_FRAMES);
+                MixVoices(mix.data(), MixFrames);
         }
         double seconds = CpuSeconds() - start;
         if (seconds < best) best = seconds;
     }
     Song = saved;
-    return best * 1e9 / (double(voices) * blocks * BLOCK_FRAMES);
+    return best * 1e9 / (double(voices) * blocks * MixFrames);
 }
 
 // A module of the given number of channels, 32 s long: every channel plays a
@@ -133,45 +135,28 @@ std::vector<uint8_t> ChannelModule(uint16_t channels) {
 struct Render {
     double cpu = 1e30;
     uint64_t frames = 0;
-    uint64_t voiceFrames = 0;
 };
 
-// Voices with a sample, counted outside the timing.
-uint32_t PlayingVoices() {
-    uint32_t n = 0;
-    for (uint32_t i = 0; i < 2 * Song.channelCount; i++) n += Song.voices[i].sample != nullptr;
-    return n;
-}
-
-// Renders the song once; with count set, untimed, counting voice-frames.
-bool RenderSong(bool reference, bool count, Render& result) {
-    UseReferenceMixer = reference;
-    NoLoop = 1;
-    WriteBlock = 0;
-    OnePassBegin();
-    uint64_t frames = 0, voiceFrames = 0;
+// Renders one pass of the module, keeping the best processor time.
+bool RenderModule(const std::vector<uint8_t>& bytes, bool reference, Render& result) {
+    MusicRenderOptions options;
+    options.noLoop = true;
+    options.onePass = true;
+    options.referenceMixer = reference;
+    if (MusicRenderOpenMemory(bytes.data(), uint32_t(bytes.size()), options) != MUSIC_RENDER_OK) return false;
+    constexpr uint32_t chunk = 4096;
+    static std::vector<int16_t> out(2 * chunk);
+    uint64_t frames = 0;
     double start = CpuSeconds();
-    while (SongLoaded() && frames < uint64_t(600) * OUTPUT_RATE) {
-        uint32_t playing = count ? PlayingVoices() : 0;
-        FillBlock();
-        frames += LastBlockFrames;
-        voiceFrames += uint64_t(playing) * LastBlockFrames;
+    for (uint32_t got = 1; got > 0 && frames < uint64_t(600) * MUSIC_RENDER_RATE;) {
+        got = MusicRender(out.data(), chunk, 25);
+        frames += got;
     }
     double cpu = CpuSeconds() - start;
-    OnePassEnd();
-    UseReferenceMixer = false;
-    UnloadSong();
-    if (count) {
-        result.voiceFrames = voiceFrames;
-    } else {
-        if (cpu < result.cpu) result.cpu = cpu;
-        result.frames = frames;
-    }
+    MusicRenderClose();
+    if (cpu < result.cpu) result.cpu = cpu;
+    result.frames = frames;
     return true;
-}
-
-bool RenderModule(const std::vector<uint8_t>& bytes, bool reference, Render& result, bool count = false) {
-    return LoadBytes(bytes) && RenderSong(reference, count, result);
 }
 
 const char* LevelName(int level) {
@@ -183,11 +168,10 @@ const char* LevelName(int level) {
 int main(int argc, char** argv) {
     int repeats = argc > 1 ? atoi(argv[1]) : 5;
     if (repeats < 1) repeats = 1;
-    MusicSetVolume(25);
 
     const int available = MixerVectorLevelAvailable();
     printf("steady mixer, 8 voices at whole volumes, blocks of %u frames (processor time, best of %d):\n",
-           BLOCK_FRAMES, repeats);
+           MixFrames, repeats);
     double reference = SteadyNanoseconds(true, repeats);
     for (int level = available; level >= 0; level--) {
         MixerVectorLevel = level;
@@ -210,27 +194,11 @@ int main(int argc, char** argv) {
                 return 1;
             }
         RenderModule(bytes, true, slow);
-        double audio = double(fast.frames) / OUTPUT_RATE;
+        double audio = double(fast.frames) / MUSIC_RENDER_RATE;
         double perFrame = 1e9 / (double(fast.frames) * channels);
         printf("  %8u %7.1f s %7.4f s %8.0fx %14.2f %20.2f\n", unsigned(channels), audio, fast.cpu,
                audio / fast.cpu, fast.cpu * perFrame, slow.cpu * perFrame);
     }
 
-    for (int i = 2; i < argc; i++) {
-        std::vector<uint8_t> bytes = ReadFileBytes(argv[i]);
-        Render fast, slow;
-        bool ok = !bytes.empty() && RenderModule(bytes, false, fast, true);
-        for (int r = 0; ok && r < repeats; r++)
-            ok = RenderModule(bytes, false, fast) && RenderModule(bytes, true, slow);
-        if (!ok) {
-            fprintf(stderr, "channels_bench: %s does not load\n", argv[i]);
-            return 1;
-        }
-        printf(
-            "\n%s: %.1f s, on average %.1f voices with a sample: whole render %.2f ns per voice-frame, "
-            "with the reference mixer %.2f\n",
-            argv[i], double(fast.frames) / OUTPUT_RATE, double(fast.voiceFrames) / double(fast.frames),
-            fast.cpu * 1e9 / double(fast.voiceFrames), slow.cpu * 1e9 / double(fast.voiceFrames));
-    }
     return 0;
 }

@@ -75,4 +75,4 @@ for song in "${songs[@]}"; do
 done
 
 echo
-"$build/channels_bench" $rounds "${songs[@]}"
+"$build/channels_bench" $rounds
