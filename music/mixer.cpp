@@ -168,22 +168,30 @@ enum class Volumes { Whole, Steady, Ramp };
 }  // namespace
 
 #if defined(__x86_64__)
-#pragma GCC push_options
-#pragma GCC target("avx2")
+// Each copy of the lanes is compiled for its instruction set alone: GCC takes
+// a target region, clang an attribute applied to every function in it.
+#define LANES_PRAGMA(text) _Pragma(#text)
+#if defined(__clang__)
+#define LANES_TARGET_BEGIN(isa) LANES_PRAGMA(clang attribute push(__attribute__((target(isa))), apply_to = function))
+#define LANES_TARGET_END LANES_PRAGMA(clang attribute pop)
+#else
+#define LANES_TARGET_BEGIN(isa) LANES_PRAGMA(GCC push_options) LANES_PRAGMA(GCC target(isa))
+#define LANES_TARGET_END LANES_PRAGMA(GCC pop_options)
+#endif
+LANES_TARGET_BEGIN("avx2")
 #define LANES_NS LanesAvx2
 #define LANES_AVX512 0
 #include "mixer_lanes.inc"
 #undef LANES_NS
 #undef LANES_AVX512
-#pragma GCC pop_options
-#pragma GCC push_options
-#pragma GCC target("avx2,avx512f,avx512vl,avx512bw")
+LANES_TARGET_END
+LANES_TARGET_BEGIN("avx2,avx512f,avx512vl,avx512bw")
 #define LANES_NS LanesAvx512
 #define LANES_AVX512 1
 #include "mixer_lanes.inc"
 #undef LANES_NS
 #undef LANES_AVX512
-#pragma GCC pop_options
+LANES_TARGET_END
 #endif
 
 int MixerVectorLevelAvailable() {
