@@ -13,7 +13,10 @@ watch_start() {
     grep -q '_BROVASK_WATCH' "$watch_log" && return 0
     sleep 0.05
   done
-  echo "FAIL: xev did not start"; exit 1
+  echo "FAIL: xev did not start (display $DISPLAY); its output:"
+  cat "$watch_log"
+  kill -0 "$watch_pid" 2>/dev/null && echo "(xev is still running)" || echo "(xev has ended)"
+  exit 1
 }
 watch_mapped() {
   kill "$watch_pid" 2>/dev/null; wait "$watch_pid" 2>/dev/null; watch_pid=
