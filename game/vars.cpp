@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 int32_t Score = 0;
 int32_t Money = StartMoney;

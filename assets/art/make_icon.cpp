@@ -2,12 +2,13 @@
 // tile firing a shell at a rust-red tank rolling down from the top, the
 // game's own duel in one picture.
 //
-//   make_icon <folder>
+//   make_icon <folder> <size>...
 //
-// Writes <folder>/<size>.png for each of the usual desktop sizes. The icon is
+// Writes <folder>/<size>.png for each size asked for (1 to 256). The icon is
 // painted once at 256 pixels and scaled down by area, so every size shows the
 // same picture. Deterministic like the rest of the art: fixed seeds, no clock.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "art.h"
@@ -16,7 +17,6 @@
 namespace {
 
 constexpr int kPaintSize = 256;
-constexpr int kSizes[] = {16, 32, 48, 64, 128, 256};
 
 art::Image PaintIcon() {
     using namespace art;
@@ -72,12 +72,17 @@ art::Image PaintIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_icon <folder>\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: make_icon <folder> <size>...\n");
         return 1;
     }
     const art::Image icon = PaintIcon();
-    for (int size : kSizes) {
+    for (int i = 2; i < argc; ++i) {
+        int size = std::atoi(argv[i]);
+        if (size < 1 || size > kPaintSize) {
+            std::fprintf(stderr, "make_icon: size \"%s\" is not 1 to %d\n", argv[i], kPaintSize);
+            return 1;
+        }
         art::Image scaled = size == kPaintSize ? icon : art::Resize(icon, size, size);
         std::vector<uint8_t> png;
         std::string error;

@@ -67,7 +67,7 @@ xdotool click 1
 for _ in $(seq 50); do grep -q '^clicked' "$work/log" && break; sleep 0.1; done
 grep -q '^clicked' "$work/log" || fail "the click was not delivered"
 xdotool key Escape
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+wait_for_exit "$pid" 50
 wait "$pid"
 rc=$?
 pid=
@@ -85,8 +85,7 @@ grep -q 'halvex: cannot open "no/such/dir/engine.pak": No such file or directory
   fail "the message is not on stderr"
 kill -0 "$pid" 2>/dev/null || fail "the program ended before the box was closed"
 click_box_ok "$box"
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "clicking OK did not close the box"
+wait_for_exit "$pid" 50 || fail "clicking OK did not close the box"
 wait "$pid"
 rc=$?
 pid=

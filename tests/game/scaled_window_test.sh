@@ -10,6 +10,7 @@
 # full screen (the desktop's size, bars at the sides) and back to 1280 x 600. Escape ends the
 # game with exit code 0. Argument: the build folder holding brovask and data/.
 set -u
+. "$(dirname "$0")/../x11_lib.sh"
 build="$1"
 cd "$build" || exit 1
 for f in brovask data/halvex.dll data/data.pak data/engine.pak data/sound.pak; do
@@ -139,8 +140,7 @@ else
 fi
 
 xdotool key --window "$wid" Escape 2>/dev/null || xdotool key Escape
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "Escape did not end the program"
+wait_for_exit "$pid" 50 || fail "Escape did not end the program"
 wait "$pid"; code=$?
 pid=
 [ "$code" = 0 ] || fail "exit code $code after Escape"

@@ -5,6 +5,7 @@
 # ends the program with exit code 0. Runs inside an X display (see
 # tests/with_display.sh). Argument: the build folder holding brovask and data/.
 set -u
+. "$(dirname "$0")/../x11_lib.sh"
 build="$(cd "$1" && pwd)" || exit 1
 cd "$build" || exit 1
 for f in brovask data/halvex.dll data/data.pak data/engine.pak data/sound.pak; do
@@ -84,8 +85,7 @@ echo "sound box change: $box"
 above "$box" 0.02 || fail "the sound box did not change"
 
 xdotool key --window "$wid" Escape 2>/dev/null || xdotool key Escape
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "Escape did not end the program"
+wait_for_exit "$pid" 50 || fail "Escape did not end the program"
 wait "$pid"; code=$?
 pid=
 [ "$code" = 0 ] || { cat "$shots/stderr.txt"; fail "exit code $code after Escape"; }
