@@ -89,6 +89,8 @@ SDL_Rect FrameRect(const Texture& t, int frame);  // frame numbers from 1; out o
 bool DecodePng(const uint8_t* data, size_t size, uint32_t colour_key, bool use_key, Texture& out,
                std::string& reason);
 HxTexture AddTexture(Texture&& t);
+// Frees a texture; its id stays unused (the ids are positions in the table).
+void DropTexture(HxTexture id);
 
 // ---- memory blocks (memory.cpp) ----
 // Usable bytes of a stream: Size, but never more than the block the engine

@@ -40,6 +40,17 @@ HxTexture AddTexture(Texture&& t) {
     return HxTexture(Textures.size());
 }
 
+void DropTexture(HxTexture id) {
+    if (id == 0 || id > Textures.size() || !Textures[id - 1]) return;
+    Texture& t = *Textures[id - 1];
+    if (t.Gpu) SDL_DestroyTexture(t.Gpu);
+    for (SDL_Texture* m : t.Mirrored)
+        if (m) SDL_DestroyTexture(m);
+    for (Texture::Faded& f : t.FadedCopies) SDL_DestroyTexture(f.Tex);
+    Textures[id - 1].reset();
+    while (!Textures.empty() && !Textures.back()) Textures.pop_back();
+}
+
 namespace {
 
 SDL_Texture* MakeRendererTexture(int width, int height, const uint8_t* rgba) {
@@ -100,6 +111,7 @@ SDL_Texture* FadedTexture(Texture& t, uint8_t alpha) {
 
 void ReleaseGpuTextures() {
     for (auto& t : Textures) {
+        if (!t) continue;  // dropped
         if (t->Gpu) SDL_DestroyTexture(t->Gpu);
         t->Gpu = nullptr;
         for (SDL_Texture*& m : t->Mirrored) {

@@ -76,6 +76,22 @@ void LimitEnvelope(EnvelopePoint* points, uint8_t& count, uint8_t& type) {
         if (points[i].y > 64) points[i].y = 64;
 }
 
+// Past the end of the source every delta reads as zero, so the rest of a
+// delta-coded sample holds its last value: written without reading (the
+// heap's blocks are zero already), and the source skipped as the reads would
+// have moved it. A short file can declare a sample of many megabytes.
+uint32_t HoldToEnd(int16_t* d, uint32_t done, uint32_t length, uint16_t value, uint64_t unreadBytes) {
+    if (value != 0 && done < length) {
+        d[done] = int16_t(value);
+        for (uint32_t filled = 1; filled < length - done; filled *= 2) {
+            uint32_t n = filled < length - done - filled ? filled : length - done - filled;
+            memcpy(d + done + filled, d + done, n * sizeof *d);
+        }
+    }
+    ReaderSkipUnread(unreadBytes);
+    return length;
+}
+
 bool ReadSampleData(SampleRecord& s) {
     int16_t* d = s.data;
     uint8_t buffer[CHUNK];
@@ -95,6 +111,10 @@ bool ReadSampleData(SampleRecord& s) {
                 d[out++] = int16_t(uint16_t(running) << 8);
             }
             done += n;
+            if (ReaderExhausted() && table[0] == 0) {
+                HoldToEnd(d, out, 2 * bytes, uint16_t(running << 8), bytes - done);
+                break;
+            }
         }
     } else {
         uint16_t sum = 0;
@@ -107,6 +127,7 @@ bool ReadSampleData(SampleRecord& s) {
                     d[done + i] = int16_t(sum);
                 }
                 done += n;
+                if (ReaderExhausted()) done = HoldToEnd(d, done, s.length, sum, 2 * uint64_t(s.length - done));
             }
         } else {
             for (uint32_t done = 0; done < s.length;) {
@@ -117,6 +138,7 @@ bool ReadSampleData(SampleRecord& s) {
                     d[done + i] = int16_t(sum);
                 }
                 done += n;
+                if (ReaderExhausted()) done = HoldToEnd(d, done, s.length, sum, s.length - done);
             }
         }
     }

@@ -162,6 +162,12 @@ void ReaderClose() {
     }
 }
 
+void ReaderSkipUnread(uint64_t count) {
+    // A memory or resource source stops moving once nothing is left to copy;
+    // a file's position goes on with every read, in 32 bits.
+    if (Kind == SOURCE_FILE) Position = uint32_t(Position + count);
+}
+
 uint32_t ReaderPosition() {
     return Position;
 }

@@ -33,6 +33,9 @@ void ReaderClose();
 uint32_t ReaderPosition();
 // True once the position lies at or after the known end of the source.
 bool ReaderExhausted();
+// Once exhausted: moves the position as reading count more bytes would
+// (they would all read as zero).
+void ReaderSkipUnread(uint64_t count);
 
 struct LinkedResource {
     const char* name;  // matched exactly
