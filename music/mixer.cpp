@@ -9,9 +9,12 @@
 // and a steady volume needs no per-frame increments.
 #include "mixer.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <initializer_list>
+
+#include "testing.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -205,9 +208,13 @@ int MixerVectorLevelAvailable() {
     return 0;
 }
 
-int MixerVectorLevel = MixerVectorLevelAvailable();
-
 namespace {
+
+std::atomic<int> VectorLevel{MixerVectorLevelAvailable()};
+
+inline int Level() {
+    return VectorLevel.load(std::memory_order_relaxed);
+}
 
 // Spans shorter than this are not worth setting the lanes up for.
 constexpr uint32_t LANES_MIN_FRAMES = 8;
@@ -219,9 +226,10 @@ uint32_t MixFramesLanes(const SampleRecord* s, int64_t& x, int64_t step, Out* ou
                         int32_t& right, int32_t li, int32_t ri) {
 #if defined(__x86_64__)
     int64_t readable = int64_t(s->length) + SAMPLE_SPARE_VALUES;
-    if (MixerVectorLevel >= 2)
+    int level = Level();
+    if (level >= 2)
         return LanesAvx512::MixLanes<Backward, Kind>(s->data, readable, x, step, out, m, left, right, li, ri);
-    if (MixerVectorLevel == 1)
+    if (level == 1)
         return LanesAvx2::MixLanes<Backward, Kind>(s->data, readable, x, step, out, m, left, right, li, ri);
 #else
     (void)s, (void)x, (void)step, (void)out, (void)m, (void)left, (void)right, (void)li, (void)ri;
@@ -234,7 +242,7 @@ inline void MixFramesSteady(const SampleRecord* s, int64_t& x, int64_t step, Out
                             int32_t left, int32_t right) {
     bool whole = left % 128 == 0 && right % 128 == 0;
     uint32_t done = 0;
-    if (MixerVectorLevel && m >= LANES_MIN_FRAMES) {
+    if (Level() && m >= LANES_MIN_FRAMES) {
         if (whole)
             done = MixFramesLanes<Backward, Volumes::Whole>(s, x, step, out, m, left, right, 0, 0);
         else if (left >= 0 && right >= 0)
@@ -254,7 +262,7 @@ template <bool Backward, class Out>
 inline void MixFramesRamp(const SampleRecord* s, int64_t& x, int64_t step, Out* out, uint32_t m, int32_t& left,
                           int32_t& right, int32_t li, int32_t ri) {
     uint32_t done = 0;
-    if (MixerVectorLevel && m >= LANES_MIN_FRAMES && left >= 0 && right >= 0 &&
+    if (Level() && m >= LANES_MIN_FRAMES && left >= 0 && right >= 0 &&
         left + int32_t(m - 1) * li >= 0 && right + int32_t(m - 1) * ri >= 0)
         done = MixFramesLanes<Backward, Volumes::Ramp>(s, x, step, out, m, left, right, li, ri);
     if (done < m)
@@ -392,6 +400,14 @@ void MixOne(Voice& v, Out* out, uint32_t frames) {
 
 }  // namespace
 
+int MixerVectorLevel() {
+    return Level();
+}
+
+void SetMixerVectorLevel(int level) {
+    VectorLevel.store(level);
+}
+
 void MixVoice(Voice& voice, int64_t* dest, uint32_t frames) {
     MixOne<false>(voice, dest, frames);
 }
@@ -419,9 +435,6 @@ uint64_t VoiceBound(const Voice& v) {
     return (most << 14) + 1;
 }
 
-// Frames mixed at a time in 32-bit sums.
-constexpr uint32_t NARROW_FRAMES = 1024;
-
 __attribute__((always_inline)) inline void WidenBody(const int32_t* sums, int64_t* dest, uint32_t count) {
     for (uint32_t i = 0; i < count; i++) dest[i] += sums[i];
 }
@@ -445,17 +458,17 @@ void MixVoices(int64_t* dest, uint32_t frames) {
     uint64_t bound = 0;
     for (uint32_t i = 0; i < count; i++)
         if (Song.voices[i].sample) bound += VoiceBound(Song.voices[i]);
-    if (bound > uint64_t(INT32_MAX) || frames > NARROW_FRAMES) {
+    if (bound > uint64_t(INT32_MAX) || frames > BLOCK_FRAMES) {
         for (uint32_t i = 0; i < count; i++)
             if (Song.voices[i].sample) MixOne<false>(Song.voices[i], dest, frames);
         return;
     }
-    int32_t sums[2 * NARROW_FRAMES];
+    int32_t sums[2 * BLOCK_FRAMES];
     memset(sums, 0, 2 * size_t(frames) * sizeof sums[0]);
     for (uint32_t i = 0; i < count; i++)
         if (Song.voices[i].sample) MixOne<false>(Song.voices[i], sums, frames);
 #if defined(__x86_64__)
-    if (MixerVectorLevel) return WidenAvx2(sums, dest, 2 * frames);
+    if (Level()) return WidenAvx2(sums, dest, 2 * frames);
 #endif
     Widen(sums, dest, 2 * frames);
 }

@@ -46,7 +46,6 @@ MusicRenderResult Open(SourceKind kind, const void* source, uintptr_t size, cons
     Render.onePass = options.onePass;
     Render.mix = options.referenceMixer ? MixVoicesReference : MixVoices;
     NoLoop = options.noLoop ? 1 : 0;
-    SongFramesPlayed = 0;
     if (options.onePass) OnePassBegin();
     return MUSIC_RENDER_OK;
 }

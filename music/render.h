@@ -10,7 +10,9 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t MUSIC_RENDER_RATE = 48000;  // frames per second; a frame is left, right
+#include "format.h"
+
+constexpr uint32_t MUSIC_RENDER_RATE = OUTPUT_RATE;  // frames per second; a frame is left, right
 
 struct MusicRenderOptions {
     bool noLoop = false;   // end at the song's end instead of jumping to its restart position

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-void (*FileReadObserver)(uint64_t offset, uint32_t size) = nullptr;
 
 namespace {
 
@@ -30,7 +29,6 @@ const ResourceTable* DefaultResources = nullptr;
 // One physical read: the whole amount at an absolute offset. Bytes the file
 // does not have read as zero. Returns the bytes that came from the file.
 uint32_t PhysicalRead(uint64_t offset, uint8_t* dest, uint32_t count) {
-    if (FileReadObserver) FileReadObserver(offset, count);
     uint32_t got = 0;
     if (FileHandle >= 0) {
         while (got < count) {

@@ -1,6 +1,7 @@
 // The mixer: interpolation and scale, loop boundaries, ramps, odd steps, and
 // the fast mixer against the frame-by-frame reference.
 #include "mixer.h"
+#include "testing.h"
 
 #include <gtest/gtest.h>
 
@@ -418,7 +419,7 @@ TEST(MixerEquivalence, FastMixerEqualsTheReferenceOnRandomVoices) {
     const int available = MixerVectorLevelAvailable();
     for (int round = 0; round < 3000; round++) {
         RandomVoice random = MakeRandomVoice(rng);
-        MixerVectorLevel = round % (available + 1);
+        SetMixerVectorLevel(round % (available + 1));
         Voice fast = random.voice, reference = random.voice;
         std::vector<int64_t> a(2 * 1024, 0), b(2 * 1024, 0);
         for (int call = 0; call < 4; call++) {
@@ -426,12 +427,12 @@ TEST(MixerEquivalence, FastMixerEqualsTheReferenceOnRandomVoices) {
             MixVoice(fast, a.data(), frames);
             MixVoiceReference(reference, b.data(), frames);
             ASSERT_TRUE(SameVoice(fast, reference))
-                << "round " << round << " call " << call << " level " << MixerVectorLevel;
+                << "round " << round << " call " << call << " level " << MixerVectorLevel();
             if (call == 1) fast.leftTarget = reference.leftTarget = int32_t(pick(128));
         }
-        ASSERT_EQ(a, b) << "round " << round << " level " << MixerVectorLevel;
+        ASSERT_EQ(a, b) << "round " << round << " level " << MixerVectorLevel();
     }
-    MixerVectorLevel = available;
+    SetMixerVectorLevel(available);
 }
 
 // Whole sets of voices, quiet ones (summed in 32 bits) and loud ones (whose
@@ -458,7 +459,7 @@ TEST(MixerEquivalence, AllVoicesTogetherEqualTheReference) {
             fast.push_back(v);
         }
         reference = fast;
-        MixerVectorLevel = round % (available + 1);
+        SetMixerVectorLevel(round % (available + 1));
         Song.channelCount = channels;
         std::vector<int64_t> a(2 * 1024, 0), b(2 * 1024, 0);
         for (int call = 0; call < 3; call++) {
@@ -470,10 +471,10 @@ TEST(MixerEquivalence, AllVoicesTogetherEqualTheReference) {
         }
         for (uint32_t i = 0; i < 2 * channels; i++)
             ASSERT_TRUE(SameVoice(fast[i], reference[i])) << "round " << round << " voice " << i;
-        ASSERT_EQ(a, b) << "round " << round << " level " << MixerVectorLevel;
+        ASSERT_EQ(a, b) << "round " << round << " level " << MixerVectorLevel();
     }
     Song = saved;
-    MixerVectorLevel = available;
+    SetMixerVectorLevel(available);
 }
 
 }  // namespace
