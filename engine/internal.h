@@ -40,8 +40,11 @@ extern EngineState Engine;
 // with exit code 1.
 [[noreturn]] void Fatal(const std::string& message);
 
-// Monotonic clock. A build with HALVEX_EXTERNAL_CLOCK leaves it to the
-// program (tests drive the timers on a simulated clock).
+// Maps a mouse position reported by SDL to the game's picture with the
+// window's current size; false (and -1, -1) in a bar or outside.
+bool MouseToGame(int x, int y, int& game_x, int& game_y);
+
+// Monotonic clock (clock.cpp; the timer tests link a simulated one instead).
 uint64_t NowNs();
 
 // ---- timers (window.cpp) ----

@@ -26,7 +26,7 @@ namespace {
 std::vector<std::unique_ptr<Texture>> Textures;
 
 // Images beyond this edge length are refused rather than allocated.
-constexpr uint32_t kMaxTextureEdge = 16384;
+constexpr uint32_t kMaxTextureEdge = HX_MAX_IMAGE_EDGE;
 
 }  // namespace
 

@@ -147,9 +147,13 @@ bool SongLoaded() {
     return SongHeapExists() && Song.voices;
 }
 
+RowMark BlockRows[BLOCK_FRAMES];
+uint32_t BlockRowCount = 0;
+
 uint32_t MixBlock(void (*mix)(int64_t*, uint32_t), bool& ended) {
     memset(MixBuffer, 0, sizeof MixBuffer);
     ended = false;
+    BlockRowCount = 0;
     uint32_t done = 0;
     while (done < BLOCK_FRAMES) {
         if (Song.framesLeft == 0) {
@@ -183,6 +187,8 @@ uint32_t MixBlock(void (*mix)(int64_t*, uint32_t), bool& ended) {
                         Song.nextRow = 0;
                     }
                 }
+                // Every tick mixes a frame at least, so the marks never outnumber the frames.
+                BlockRows[BlockRowCount++] = {done, Song.order, Song.row};
             } else {
                 ProcessTick();
             }

@@ -29,6 +29,14 @@ extern std::atomic<uint8_t> SongOwner;
 // mixed: 1,024, or fewer when the song ends in this block (no-loop flag or
 // the row hook), which sets `ended`. The song's heap is left alone.
 uint32_t MixBlock(void (*mix)(int64_t*, uint32_t), bool& ended);
+// The rows whose first frame lies in the last mixed block, in order: that
+// frame's place in the block, the order and the row (at most one a frame).
+struct RowMark {
+    uint32_t frame;
+    int32_t order, row;
+};
+extern RowMark BlockRows[BLOCK_FRAMES];
+extern uint32_t BlockRowCount;
 // Converts `frames` frames of the last mixed block, from `firstFrame` on,
 // to 16-bit samples at `gain` (1..32768).
 void ConvertMixed(uint32_t firstFrame, uint32_t frames, uint32_t gain, int16_t* out);
