@@ -126,6 +126,29 @@ TEST(MixerLoops, ForwardLoopWrapsAndInterpolatesIntoTheGuard) {
     EXPECT_TRUE(sawEnd);
 }
 
+// A short note on the loop of samples 1..3 of {0, 100, 200, 300}, step
+// 1.25, volume 1 (each frame is the interpolated value x 64: 48a + 16b at
+// a quarter, 32a + 32b at a half, 16a + 48b at three quarters), worked out
+// by hand, with both mixers. Forward: what passes the loop end goes on from
+// the loop start (3.75 + 1.25 = 5.0 plays at 2.0). Ping-pong: the guard
+// after the loop repeats its last value, and a mirror lands 2^-32 short of
+// the whole position (5.0 becomes 3 - 2^-32: 200 + 100 x (1 - 2^-32)).
+TEST(MixerLoops, ShortLoopedNotesPlayTheValuesWorkedOutByHand) {
+    const std::vector<int64_t> expected[2] = {
+        {0, 8000, 16000, 9600, 12800, 16000, 9600, 17600, 6400, 14400},     // 0 1.25 2.5 3.75 2 3.25 1.5 2.75 1 2.25
+        {0, 8000, 16000, 19200, 19199, 11199, 9600, 17600, 19200, 17599}};  // ... 3.75 3- 1.75- 1.5 2.75 4- 2.75-
+    for (uint8_t loop : {1, 2}) {
+        TestSample s({0, 100, 200, 300}, loop, 1, 3);
+        for (bool reference : {false, true}) {
+            Voice v = Playing(s, 1.25, 0, 1);
+            std::vector<int64_t> out(2 * 10, 0), right;
+            reference ? MixVoiceReference(v, out.data(), 10) : MixVoice(v, out.data(), 10);
+            for (int i = 0; i < 10; i++) right.push_back(out[2 * i + 1]);
+            EXPECT_EQ(right, expected[loop - 1]) << "loop type " << int(loop) << (reference ? ", reference" : "");
+        }
+    }
+}
+
 TEST(MixerLoops, PingPongReversesAtBothEnds) {
     TestSample s(Values(40), 2, 10, 10);
     Voice v = Playing(s, 1.0, 64, 64);
