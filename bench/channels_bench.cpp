@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "mixer.h"
-#include "testing.h"
 #include "render.h"
+#include "testing.h"
 #include "xm_writer.h"
 
 namespace {

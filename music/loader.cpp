@@ -142,7 +142,8 @@ bool ReadSampleData(SampleRecord& s) {
                     d[done + i] = int16_t(sum);
                 }
                 done += n;
-                if (ReaderExhausted()) done = HoldToEnd(d, done, s.length, sum, 2 * uint64_t(s.length - done));
+                if (ReaderExhausted())
+                    done = HoldToEnd(d, done, s.length, sum, 2 * uint64_t(s.length - done));
             }
         } else {
             for (uint32_t done = 0; done < s.length;) {

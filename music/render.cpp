@@ -84,7 +84,8 @@ uint32_t MusicRender(int16_t* out, uint32_t frames, int32_t volume) {
         ConvertMixed(Render.first, n, gain, out + 2 * size_t(produced));
         Render.first += n;
         produced += n;
-        for (; Render.nextMark < BlockRowCount && BlockRows[Render.nextMark].frame < Render.first; Render.nextMark++) {
+        for (; Render.nextMark < BlockRowCount && BlockRows[Render.nextMark].frame < Render.first;
+             Render.nextMark++) {
             Render.order = BlockRows[Render.nextMark].order;
             Render.row = BlockRows[Render.nextMark].row;
         }

@@ -499,7 +499,10 @@ constexpr std::array<EffectEntry, EFFECT_COUNT> EffectTable = [] {
     t[EXTENDED] = {ExtendedRow, ExtendedTick};
     t[SPEED_TEMPO] = {SpeedTempoRow, nullptr};
     t[GLOBAL_VOLUME] = {[](const EffectArgs& e) { Song.globalVolume = e.xx; }, nullptr};
-    t[GLOBAL_SLIDE] = {[](const EffectArgs& e) { if (e.xx) Song.globalSlideMemory = e.xx; }, GlobalSlideTick};
+    t[GLOBAL_SLIDE] = {[](const EffectArgs& e) {
+                           if (e.xx) Song.globalSlideMemory = e.xx;
+                       },
+                       GlobalSlideTick};
     t[KEY_OFF] = {[](const EffectArgs& e) { e.ch.keyOff = 1; }, nullptr};
     t[ENVELOPE_POSITION] = {[](const EffectArgs& e) { SetEnvelopePosition(e.ch, e.ins, e.xx); }, nullptr};
     t[PANNING_SLIDE] = {PanningSlideRow, PanningSlideTick};

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-
 namespace {
 
 constexpr uint32_t NO_LIMIT = 0xFFFFFFFF;

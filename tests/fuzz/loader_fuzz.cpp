@@ -9,6 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > UINT32_MAX) return 0;
-    if (MusicRenderOpenMemory(data, uint32_t(size), MusicRenderOptions{}) == MUSIC_RENDER_OK) MusicRenderClose();
+    if (MusicRenderOpenMemory(data, uint32_t(size), MusicRenderOptions{}) == MUSIC_RENDER_OK)
+        MusicRenderClose();
     return 0;
 }

@@ -32,7 +32,7 @@ Rendered Render(const uint8_t* data, size_t size, bool reference) {
     options.referenceMixer = reference;
     options.noLoop = flags & 1;
     options.onePass = flags & 2;
-    uint32_t frames = 32 * (uint32_t(span) + 1);       // 32 .. 8,192
+    uint32_t frames = 32 * (uint32_t(span) + 1);         // 32 .. 8,192
     uint32_t chunk = 1 + ((uint32_t(flags) >> 2) * 97);  // 1 .. 6,112
     Rendered r;
     if (MusicRenderOpenMemory(data, uint32_t(size), options) != MUSIC_RENDER_OK) return r;
@@ -63,8 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Rendered reference = Render(data, size, true);
     if (fast.audio != reference.audio || fast.where != reference.where) {
         size_t i = 0;
-        while (i < fast.audio.size() && i < reference.audio.size() && fast.audio[i] == reference.audio[i]) i++;
-        fprintf(stderr, "render_fuzz: the fast and the reference mixer differ at sample %zu (%zu and %zu samples)\n",
+        while (i < fast.audio.size() && i < reference.audio.size() && fast.audio[i] == reference.audio[i])
+            i++;
+        fprintf(stderr,
+                "render_fuzz: the fast and the reference mixer differ at sample %zu (%zu and %zu samples)\n",
                 i, fast.audio.size(), reference.audio.size());
         abort();
     }

@@ -199,9 +199,9 @@ TEST_F(RulesTest, TheShopsNumbers) {
         int32_t price, refund;
         float damage, output;  // output: a gun's shell speed, a money building's payout
     };
-    const Item items[] = {{GunButton1, 200, 100, 3, 0.5f},     {GunButton2, 500, 250, 6, 0.6f},
-                          {GunButton3, 900, 450, 13, 0.7f},    {BuildingButton1, 100, 50, 0, 5},
-                          {BuildingButton2, 300, 150, 0, 10},  {BuildingButton3, 600, 300, 0, 15}};
+    const Item items[] = {{GunButton1, 200, 100, 3, 0.5f},    {GunButton2, 500, 250, 6, 0.6f},
+                          {GunButton3, 900, 450, 13, 0.7f},   {BuildingButton1, 100, 50, 0, 5},
+                          {BuildingButton2, 300, 150, 0, 10}, {BuildingButton3, 600, 300, 0, 15}};
     ChangeMoney(5000);
     CycleTick = 100;  // nothing due while buying
     for (const Item& item : items) {

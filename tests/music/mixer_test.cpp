@@ -1,7 +1,6 @@
 // The mixer: interpolation and scale, loop boundaries, ramps, odd steps, and
 // the fast mixer against the frame-by-frame reference.
 #include "mixer.h"
-#include "testing.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +9,8 @@
 #include <memory>
 #include <random>
 #include <vector>
+
+#include "testing.h"
 
 namespace {
 
@@ -134,9 +135,11 @@ TEST(MixerLoops, ForwardLoopWrapsAndInterpolatesIntoTheGuard) {
 // after the loop repeats its last value, and a mirror lands 2^-32 short of
 // the whole position (5.0 becomes 3 - 2^-32: 200 + 100 x (1 - 2^-32)).
 TEST(MixerLoops, ShortLoopedNotesPlayTheValuesWorkedOutByHand) {
+    // Positions: forward 0 1.25 2.5 3.75 2 3.25 1.5 2.75 1 2.25; ping-pong
+    // 0 1.25 2.5 3.75, then 3- 1.75- (backwards), 1.5 2.75 (forwards), 4- 2.75-.
     const std::vector<int64_t> expected[2] = {
-        {0, 8000, 16000, 9600, 12800, 16000, 9600, 17600, 6400, 14400},     // 0 1.25 2.5 3.75 2 3.25 1.5 2.75 1 2.25
-        {0, 8000, 16000, 19200, 19199, 11199, 9600, 17600, 19200, 17599}};  // ... 3.75 3- 1.75- 1.5 2.75 4- 2.75-
+        {0, 8000, 16000, 9600, 12800, 16000, 9600, 17600, 6400, 14400},
+        {0, 8000, 16000, 19200, 19199, 11199, 9600, 17600, 19200, 17599}};
     for (uint8_t loop : {1, 2}) {
         TestSample s({0, 100, 200, 300}, loop, 1, 3);
         for (bool reference : {false, true}) {
@@ -144,7 +147,7 @@ TEST(MixerLoops, ShortLoopedNotesPlayTheValuesWorkedOutByHand) {
             std::vector<int64_t> out(2 * 10, 0), right;
             reference ? MixVoiceReference(v, out.data(), 10) : MixVoice(v, out.data(), 10);
             for (int i = 0; i < 10; i++) right.push_back(out[2 * i + 1]);
-            EXPECT_EQ(right, expected[loop - 1]) << "loop type " << int(loop) << (reference ? ", reference" : "");
+            EXPECT_EQ(right, expected[loop - 1]) << "loop type " << int(loop) << (reference ? " ref" : "");
         }
     }
 }

@@ -4,15 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "mixer.h"
-#include "testing.h"
 #include "music.h"
 #include "replayer.h"
+#include "testing.h"
 #include "xm_writer.h"
 
 namespace {

@@ -104,8 +104,8 @@ TEST(PlayerThreads, AnOfflineRenderRacesMusicPlayAndMusicStop) {
     int rendered = 0;
     for (int round = 0; round < 2000 && rendered < 20; ++round) {
         std::vector<int16_t> out(alone.size());
-        if (MusicRenderOpenMemory(tiny.data(), uint32_t(tiny.size()), MusicRenderOptions{}) != MUSIC_RENDER_OK)
-            continue;
+        MusicRenderOptions options;
+        if (MusicRenderOpenMemory(tiny.data(), uint32_t(tiny.size()), options) != MUSIC_RENDER_OK) continue;
         out.resize(2 * size_t(MusicRender(out.data(), uint32_t(alone.size() / 2), 25)));
         MusicRenderClose();
         EXPECT_EQ(out, alone);
