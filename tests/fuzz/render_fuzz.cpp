@@ -1,6 +1,6 @@
 // render_fuzz - fuzz target over the offline render: any bytes are opened
 // as a module from memory; what loads is rendered for a short span that the
-// input's last two bytes choose (up to 8,192 frames, handed out in calls of
+// input's last two bytes choose (up to 4,096 frames, handed out in calls of
 // a chosen size, one pass or no loop or neither), with the fast mixer and
 // again with the reference mixer, and the two must agree sample for sample
 // and in where they say the song is. A crash, a sanitizer report or a
@@ -32,7 +32,7 @@ Rendered Render(const uint8_t* data, size_t size, bool reference) {
     options.referenceMixer = reference;
     options.noLoop = flags & 1;
     options.onePass = flags & 2;
-    uint32_t frames = 32 * (uint32_t(span) + 1);         // 32 .. 8,192
+    uint32_t frames = 16 * (uint32_t(span) + 1);         // 16 .. 4,096
     uint32_t chunk = 1 + ((uint32_t(flags) >> 2) * 97);  // 1 .. 6,112
     Rendered r;
     if (MusicRenderOpenMemory(data, uint32_t(size), options) != MUSIC_RENDER_OK) return r;
