@@ -323,6 +323,10 @@ bool LoadEngine(const char* path, bool report);
 // itself stays loaded). Used by tests that bind a fake engine.
 void UnbindEngine();
 
+// A data path as messages show it: a relative one joined to the current
+// folder (the game's own, see main), so the message names the file tried.
+std::string FullPath(const char* path);
+
 // Every error that ends the game: the message on stderr and, where there is
 // a display, in a message box titled "Error" (HALVEX_NO_MESSAGEBOX turns the
 // box off). The caller exits afterwards.
