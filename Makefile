@@ -41,7 +41,7 @@ test:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	@cd $(BUILD) && { ctest --output-on-failure -j $(JOBS); echo $$? >ctest-status.txt; } | tee ctest-output.txt; \
-	  bash $(CURDIR)/tests/skipped.sh $(CURDIR)/$(BUILD); exit $$(cat ctest-status.txt)
+	  bash $(CURDIR)/tools/skipped_tests.sh $(CURDIR)/$(BUILD); exit $$(cat ctest-status.txt)
 
 # Leaks are not reported: the game keeps its resources for the whole run by
 # design, and SDL and the X libraries keep theirs until exit.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The closing line of `make test`: how many tests were skipped and why, with
 # the way to supply the XM corpus when its absence is the reason.
-#   tests/skipped.sh BUILD_DIR   (reads BUILD_DIR/ctest-output.txt)
+#   tools/skipped_tests.sh BUILD_DIR   (reads BUILD_DIR/ctest-output.txt)
 build="$1"
 count=$(grep -c '\*\*\*Skipped' "$build/ctest-output.txt" 2>/dev/null)
 [ "${count:-0}" -gt 0 ] || exit 0
