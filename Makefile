@@ -55,7 +55,7 @@ asan:
 # date by its owner, never rebuilt by root (tools/install.sh).
 install:
 	@if [ ! -f $(BUILD)/CMakeCache.txt ]; then $(MAKE) --no-print-directory build; fi
-	@bash tools/install.sh $(BUILD) $(PREFIX)
+	@DESTDIR="$(DESTDIR)" bash tools/install.sh $(BUILD) $(PREFIX)
 
 uninstall:
 	@bash tools/uninstall.sh $(BUILD)
