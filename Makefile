@@ -58,7 +58,7 @@ install:
 	@DESTDIR="$(DESTDIR)" bash tools/install.sh $(BUILD) $(PREFIX)
 
 uninstall:
-	@bash tools/uninstall.sh $(BUILD)
+	@DESTDIR="$(DESTDIR)" bash tools/uninstall.sh $(BUILD)
 
 # build/brovask_VERSION_ARCH.deb, from the install rules.
 deb:

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Removes what `make install` installed: every file listed in the build's
-# install_manifest.txt (written by `cmake --install`, DESTDIR included), then
-# the folders listed there, the ones that install created, once they are
-# empty, deepest first. Folders that were there before stay.
-#   tools/uninstall.sh BUILD_DIR
+# install_manifest.txt (written by `cmake --install`), then the folders
+# listed there, the ones that install created, once they are empty, deepest
+# first. Folders that were there before stay. The manifest's paths do not
+# include DESTDIR: give the same DESTDIR as to `make install`.
+#   DESTDIR=... tools/uninstall.sh BUILD_DIR
 set -euo pipefail
 manifest="${1:-build}/install_manifest.txt"
 if [ ! -f "$manifest" ]; then
@@ -14,6 +15,7 @@ removed=0
 folders=()
 while IFS= read -r path || [ -n "$path" ]; do
   [ -n "$path" ] || continue
+  path="${DESTDIR:-}$path"
   if [ -d "$path" ] && [ ! -L "$path" ]; then
     folders+=("$path")
   elif [ -e "$path" ] || [ -L "$path" ]; then
