@@ -6,7 +6,7 @@
 #  2. A truncated data/data.pak shows the "Error" box naming the file (its
 #     full path) and the entry, with the same text on stderr; exit code 1
 #     once OK is clicked.
-#  3. Installed into a temporary prefix, the launcher started from / opens
+#  3. Installed into a temporary DESTDIR, the launcher started from / opens
 #     the game; the desktop entry validates, the icons have their sizes, and
 #     uninstalling leaves neither a file nor a folder behind.
 set -u
@@ -80,9 +80,9 @@ pid=
 [ "$code" = 1 ] || fail "truncated data.pak: exit code $code, expected 1"
 echo "ok: truncated data.pak shown in the Error box ($(head -1 "$work/stderr.txt")), exit code 1"
 
-# 3. Install, start, validate, uninstall.
-prefix="$work/prefix"
-cmake --install "$build" --prefix "$prefix" >"$work/install.txt" || fail "cmake --install failed"
+# 3. Install (staged under DESTDIR, as a packager does), start, validate, uninstall.
+prefix="$work/root/usr/local"
+DESTDIR="$work/root" cmake --install "$build" --prefix /usr/local >"$work/install.txt" || fail "cmake --install failed"
 [ -L "$prefix/games/brovask" ] || fail "no launcher $prefix/games/brovask"
 for f in lib/games/brovask/brovask lib/games/brovask/data/halvex.dll lib/games/brovask/data/data.pak \
          lib/games/brovask/data/engine.pak lib/games/brovask/data/sound.pak share/applications/brovask.desktop; do
@@ -96,6 +96,6 @@ desktop-file-validate "$prefix/share/applications/brovask.desktop" >"$work/valid
   { cat "$work/validate.txt"; fail "the desktop entry does not validate"; }
 start_from_root env HALVEX_NO_MESSAGEBOX=1 "$prefix/games/brovask"
 expect_game_window "installed launcher"
-bash "$src/tools/uninstall.sh" "$build" >/dev/null || fail "uninstall failed"
-[ ! -e "$prefix" ] || fail "left behind after uninstall: $(find "$prefix")"
+DESTDIR="$work/root" bash "$src/tools/uninstall.sh" "$build" >/dev/null || fail "uninstall failed"
+[ -z "$(ls -A "$work/root")" ] || fail "left behind after uninstall: $(find "$work/root")"
 echo "ok: installed, the launcher started from / opened the game, the desktop entry validates, uninstall removed every file and folder"
