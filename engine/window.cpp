@@ -160,8 +160,8 @@ void PresentCanvas() {
 // screen is the window manager's to grant. Without one (a bare X server)
 // nobody grants it: the window would keep its size while SDL believes it
 // covers the screen, and the picture would come out cropped. There the
-// engine makes the window borderless and covers the display itself. A window
-// manager shows itself by the frame it has put round the window.
+// engine makes the window borderless and covers the display itself. On X, a
+// window manager shows itself by the frame it has put round the window.
 bool CoveringDisplay = false;  // full screen made by the engine, not the window manager
 SDL_Rect WindowedPlace{};      // where the window was before that
 bool IsFullscreenToggle(const SDL_Event& e) {
@@ -171,10 +171,12 @@ bool IsFullscreenToggle(const SDL_Event& e) {
            ((s == SDL_SCANCODE_RETURN || s == SDL_SCANCODE_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT));
 }
 
-bool WindowManagerFramesWindow() {
+bool BareXServer() {
+    const char* driver = SDL_GetCurrentVideoDriver();
     int top = 0, left = 0, bottom = 0, right = 0;
-    return SDL_GetWindowBordersSize(Engine.Window, &top, &left, &bottom, &right) == 0 &&
-           top + left + bottom + right > 0;
+    return driver && std::strcmp(driver, "x11") == 0 &&
+           SDL_GetWindowBordersSize(Engine.Window, &top, &left, &bottom, &right) == 0 &&
+           top + left + bottom + right == 0;
 }
 
 void ToggleFullscreen() {
@@ -186,8 +188,7 @@ void ToggleFullscreen() {
         CoveringDisplay = false;
     } else if (SDL_GetWindowFlags(Engine.Window) & SDL_WINDOW_FULLSCREEN) {
         SDL_SetWindowFullscreen(Engine.Window, 0);
-    } else if (WindowManagerFramesWindow() ||
-               SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(Engine.Window), &screen) != 0) {
+    } else if (!BareXServer() || SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(Engine.Window), &screen) != 0) {
         SDL_SetWindowFullscreen(Engine.Window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
         SDL_GetWindowPosition(Engine.Window, &WindowedPlace.x, &WindowedPlace.y);
