@@ -55,7 +55,8 @@ echo "ok: dpkg-deb -c lists the $(echo "$listed" | wc -l) files, none carries a 
 
 (cd / && exec env SDL_AUDIODRIVER=dummy HALVEX_NO_MESSAGEBOX=1 "$root/usr/games/brovask" 2>"$work/stderr.txt") &
 pid=$!
-wid=$(find_window_titled Brovask 150)
+# The visible window: the renderer's trial window (hidden, same title) may come and go first.
+wid=$(timeout 15 xdotool search --sync --onlyvisible --name '^Brovask$' 2>/dev/null | head -1)
 [ -n "$wid" ] || { cat "$work/stderr.txt"; fail "the packaged launcher opened no window"; }
 size=$(xwininfo -id "$wid" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}')
 [ "$size" = 1600x1200 ] || fail "on a 3840 x 2160 screen the window opened at $size, not 1600x1200"

@@ -27,7 +27,7 @@ fail() { echo "FAIL: $*"; cat "$shots/stderr.txt" 2>/dev/null; exit 1; }
 watch_start "$shots/xev.txt"
 SDL_AUDIODRIVER=dummy HALVEX_NO_MESSAGEBOX=1 ./brovask 2>"$shots/stderr.txt" &
 pid=$!
-wid=$(xdotool search --sync --name '^Brovask$' 2>/dev/null | head -1)
+wid=$(xdotool search --sync --onlyvisible --name '^Brovask$' 2>/dev/null | head -1)
 [ -n "$wid" ] || fail "no window named Brovask"
 sleep 1.5
 mapped=$(watch_mapped)
