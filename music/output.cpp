@@ -29,7 +29,7 @@ void CopyFromRing(const int16_t* ring, uint64_t position, uint8_t* destination, 
 
 namespace {
 
-constexpr int SDL_BUFFER_FRAMES = 1024;  // one ring block per callback
+constexpr int SDL_BUFFER_FRAMES = BLOCK_FRAMES;  // one ring block per callback
 
 class SdlOutput final : public OutputDevice {
    public:
