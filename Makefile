@@ -1,56 +1,83 @@
-# Brovask front door. `make run` plays, `make test` runs every test,
+# Brovask front door. `make run` builds the game and plays, `make build`
+# builds the game and its tools, `make test` builds and runs every test,
 # `make bench` measures the music player, `make asan` runs every test with
 # the address and undefined-behaviour sanitizers, `make install` installs
-# the game (PREFIX, default /usr/local; DESTDIR honoured) and `make
-# uninstall` removes it again. Each installs the Debian packages it lacks first.
+# what `make build` made (PREFIX, default /usr/local; DESTDIR honoured),
+# `make uninstall` removes it again and `make deb` builds the Debian package.
+# Each installs the Debian packages it lacks first, and only those it needs.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps build run test asan bench fuzz install uninstall clean
+# A new build folder starts without the tests; `make test` adds them, and
+# later configures keep whatever the folder has.
+CONFIGURE = if [ -f $(BUILD)/CMakeCache.txt ]; then cmake -S . -B $(BUILD) $(CMAKE_FLAGS); \
+            else cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=OFF; fi
+
+.PHONY: all deps build run test asan bench fuzz install uninstall deb clean
 
 all: build
 
 deps:
-	@bash tools/deps.sh
+	@bash tools/deps.sh play
 
 build: deps
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	@$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the game and its data: no tests, no tools.
+run: deps
+	@$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target brovask_play
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display found: Brovask needs a desktop session (see README, 'Playing without a display')." >&2; exit 1; fi
 	$(BUILD)/brovask
 
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+# The last line says why tests were skipped, if any were.
+test:
+	@bash tools/deps.sh test
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=ON
+	cmake --build $(BUILD) -j $(JOBS)
+	@cd $(BUILD) && { ctest --output-on-failure -j $(JOBS); echo $$? >ctest-status.txt; } | tee ctest-output.txt; \
+	  bash $(CURDIR)/tools/skipped_tests.sh $(CURDIR)/$(BUILD); exit $$(cat ctest-status.txt)
 
 # Leaks are not reported: the game keeps its resources for the whole run by
 # design, and SDL and the X libraries keep theirs until exit.
-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVASK_SANITIZE=ON
+asan:
+	@bash tools/deps.sh test
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVASK_SANITIZE=ON -DBUILD_TESTING=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
 
-install: deps
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
-	cmake --build $(BUILD) -j $(JOBS)
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+# Installs the build as it is: under sudo the build folder is brought up to
+# date by its owner, never rebuilt by root (tools/install.sh).
+install:
+	@if [ ! -f $(BUILD)/CMakeCache.txt ]; then $(MAKE) --no-print-directory build; fi
+	@DESTDIR="$(DESTDIR)" bash tools/install.sh $(BUILD) $(PREFIX)
 
 uninstall:
-	@bash tools/uninstall.sh $(BUILD)
+	@DESTDIR="$(DESTDIR)" bash tools/uninstall.sh $(BUILD)
 
-bench: build
+# build/brovask_VERSION_ARCH.deb, from the install rules.
+deb:
+	@bash tools/deps.sh deb
+	@$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target brovask_installable
+	cd $(BUILD) && cpack -G DEB
+
+bench:
+	@bash tools/deps.sh test
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=ON
 	@if [ -x bench/run.sh ]; then bash bench/run.sh $(BUILD); else echo "no benchmarks yet"; fi
 
 # Fuzz targets (clang, libFuzzer): each runs FUZZ_SECONDS from the corpus;
 # findings are kept in tests/fuzz/regressions/, which `make test` replays.
 FUZZ_SECONDS ?= 60
 FUZZ_BUILD ?= build-fuzz
-fuzz: deps
+fuzz:
+	@bash tools/deps.sh test
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash tests/fuzz/run.sh $(abspath $(FUZZ_BUILD)) $(FUZZ_SECONDS)
 
 clean:

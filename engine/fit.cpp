@@ -29,6 +29,12 @@ FitRect FitPicture(int game_w, int game_h, int out_w, int out_h) {
     return r;
 }
 
+int InitialScale(int game_w, int game_h, int usable_w, int usable_h) {
+    const int64_t across = int64_t(std::max(usable_w, 0)) * 4 / 5 / std::max(game_w, 1);
+    const int64_t down = int64_t(std::max(usable_h, 0)) * 4 / 5 / std::max(game_h, 1);
+    return int(std::clamp<int64_t>(std::min(across, down), 1, 64));
+}
+
 namespace {
 
 // One axis: the centre of window unit p, (p + 1/2) * out / win in output

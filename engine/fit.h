@@ -28,4 +28,11 @@ FitRect FitPicture(int game_w, int game_h, int out_w, int out_h);
 bool WindowToGame(int x, int y, int win_w, int win_h, int out_w, int out_h, int game_w, int game_h,
                   int& game_x, int& game_y);
 
+// The window's first size, as a whole multiple of the picture: the largest
+// that takes at most four fifths of the usable desktop (the screen less its
+// panels) each way, which leaves room for the window's frame and the rest of
+// the desktop; 1 when even that does not fit. 800 x 600 opens at 1x on a
+// 1920 x 1080 screen and at 2x on a 3840 x 2160 one.
+int InitialScale(int game_w, int game_h, int usable_w, int usable_h);
+
 }  // namespace hx

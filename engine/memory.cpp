@@ -4,7 +4,10 @@
 // The engine remembers the size of every block it hands out, so a stream
 // whose Size field claims more than its block holds is still read only
 // within the block. Blocks live for the whole run (the game never frees them).
+#include <unistd.h>
+
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +33,16 @@ uint8_t* NewBlock(uint32_t size, const std::string& name) {
     std::lock_guard<std::mutex> lock(BlocksLock);
     Blocks[data] = Block{size, name};
     return data;
+}
+
+// A file name as the messages show it: relative names are joined to the
+// current folder, so that the message says which file was tried.
+std::string FullPath(const char* file_name) {
+    char folder[PATH_MAX];
+    if (file_name[0] == '/' || !getcwd(folder, sizeof folder)) return file_name;
+    std::string full = folder;
+    if (full.back() != '/') full += '/';
+    return full + file_name;
 }
 
 }  // namespace
@@ -59,7 +72,9 @@ void mem_LoadFromFile(MemoryStream* stream, const char* file_name) {
     if (!file_name) Fatal("mem_LoadFromFile: no file name given");
     if (!stream) Fatal(std::string("mem_LoadFromFile: no stream given for \"") + file_name + "\"");
     std::FILE* f = std::fopen(file_name, "rb");
-    if (!f) Fatal(std::string("cannot open \"") + file_name + "\": " + std::strerror(errno));
+    const int openError = errno;
+    const std::string shown = FullPath(file_name);
+    if (!f) Fatal("cannot open \"" + shown + "\": " + std::strerror(openError));
     std::string content;
     char buffer[65536];
     for (;;) {
@@ -67,18 +82,18 @@ void mem_LoadFromFile(MemoryStream* stream, const char* file_name) {
         content.append(buffer, n);
         if (content.size() > 0xFFFFFFF0u) {
             std::fclose(f);
-            Fatal(std::string("cannot read \"") + file_name + "\": file larger than 4 GB");
+            Fatal("cannot read \"" + shown + "\": file larger than 4 GB");
         }
         if (n < sizeof buffer) break;
     }
     if (std::ferror(f)) {
         int err = errno;
         std::fclose(f);
-        Fatal(std::string("cannot read \"") + file_name + "\": " + std::strerror(err ? err : EIO));
+        Fatal("cannot read \"" + shown + "\": " + std::strerror(err ? err : EIO));
     }
     std::fclose(f);
     uint32_t size = uint32_t(content.size());
-    stream->Data = NewBlock(size, file_name);
+    stream->Data = NewBlock(size, shown);
     if (size) std::memcpy(stream->Data, content.data(), size);
     stream->Size = size;
     stream->Position = 0;

@@ -13,11 +13,15 @@
 // handle pending events, run the due timers (each at most once per pass),
 // then, when a frame is due, clear the canvas, call the draw callback and
 // present. The loop sleeps in between and never spins.
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <thread>
 
@@ -152,7 +156,14 @@ void PresentCanvas() {
 }
 
 // F11 and Alt+Enter switch between the window and full screen at the
-// desktop's resolution; SDL brings the window back at its previous size.
+// desktop's resolution; the window comes back at its previous size. Full
+// screen is the window manager's to grant. Without one (a bare X server)
+// nobody grants it: the window would keep its size while SDL believes it
+// covers the screen, and the picture would come out cropped. There the
+// engine makes the window borderless and covers the display itself. On X, a
+// window manager shows itself by the frame it has put round the window.
+bool CoveringDisplay = false;  // full screen made by the engine, not the window manager
+SDL_Rect WindowedPlace{};      // where the window was before that
 bool IsFullscreenToggle(const SDL_Event& e) {
     if (e.type != SDL_KEYDOWN || e.key.repeat) return false;
     SDL_Scancode s = e.key.keysym.scancode;
@@ -160,10 +171,54 @@ bool IsFullscreenToggle(const SDL_Event& e) {
            ((s == SDL_SCANCODE_RETURN || s == SDL_SCANCODE_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT));
 }
 
+bool BareXServer() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    int top = 0, left = 0, bottom = 0, right = 0;
+    return driver && std::strcmp(driver, "x11") == 0 &&
+           SDL_GetWindowBordersSize(Engine.Window, &top, &left, &bottom, &right) == 0 &&
+           top + left + bottom + right == 0;
+}
+
 void ToggleFullscreen() {
-    bool full = (SDL_GetWindowFlags(Engine.Window) & SDL_WINDOW_FULLSCREEN) != 0;
-    SDL_SetWindowFullscreen(Engine.Window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_Rect screen;
+    if (CoveringDisplay) {
+        SDL_SetWindowBordered(Engine.Window, SDL_TRUE);
+        SDL_SetWindowSize(Engine.Window, WindowedPlace.w, WindowedPlace.h);
+        SDL_SetWindowPosition(Engine.Window, WindowedPlace.x, WindowedPlace.y);
+        CoveringDisplay = false;
+    } else if (SDL_GetWindowFlags(Engine.Window) & SDL_WINDOW_FULLSCREEN) {
+        SDL_SetWindowFullscreen(Engine.Window, 0);
+    } else if (!BareXServer() || SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(Engine.Window), &screen) != 0) {
+        SDL_SetWindowFullscreen(Engine.Window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_GetWindowPosition(Engine.Window, &WindowedPlace.x, &WindowedPlace.y);
+        SDL_GetWindowSize(Engine.Window, &WindowedPlace.w, &WindowedPlace.h);
+        SDL_SetWindowBordered(Engine.Window, SDL_FALSE);
+        SDL_SetWindowPosition(Engine.Window, screen.x, screen.y);
+        SDL_SetWindowSize(Engine.Window, screen.w, screen.h);
+        CoveringDisplay = true;
+    }
     ReadWindowSize();
+}
+
+// The window's icon: icon.png in the engine library's own folder, where the
+// build puts it beside the engine. A window without one is no error.
+void SetWindowIcon() {
+    Dl_info self{};
+    if (!dladdr(reinterpret_cast<void*>(&SetWindowIcon), &self) || !self.dli_fname) return;
+    std::string path = self.dli_fname;
+    size_t slash = path.rfind('/');
+    path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "icon.png";
+    std::ifstream file(path, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    Texture icon;
+    std::string reason;
+    if (bytes.empty() || !DecodePng(bytes.data(), bytes.size(), 0, false, icon, reason)) return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(icon.Pixels.data(), icon.Width, icon.Height, 32,
+                                                              icon.Width * 4, SDL_PIXELFORMAT_RGBA32);
+    if (!surface) return;
+    SDL_SetWindowIcon(Engine.Window, surface);
+    SDL_FreeSurface(surface);
 }
 
 void CloseWindow() {
@@ -175,6 +230,7 @@ void CloseWindow() {
     Engine.Renderer = nullptr;
     Engine.Window = nullptr;
     WindowW = WindowH = OutputW = OutputH = 0;
+    CoveringDisplay = false;
     // The video subsystem (the display connection) stays open for the next
     // engine_start; reopening it at once fails now and then.
 }
@@ -182,11 +238,17 @@ void CloseWindow() {
 // Windows are created hidden and shown only once their renderer is in place:
 // SDL replaces a window whose kind does not suit the renderer (GL or not),
 // and a shown window would flash and lose its id. Null when SDL cannot make one.
+// The window opens at the largest whole multiple of the picture that fits
+// comfortably in the desktop's usable area (fit.h).
 SDL_Window* CreateHiddenWindow(uint32_t kind) {
     uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | kind;
     if (Engine.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    SDL_Rect usable{};
+    int scale = SDL_GetDisplayUsableBounds(0, &usable) == 0
+                    ? InitialScale(int(Engine.Width), int(Engine.Height), usable.w, usable.h)
+                    : 1;
     SDL_Window* w = SDL_CreateWindow(Engine.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                     int(Engine.Width), int(Engine.Height), flags);
+                                     int(Engine.Width) * scale, int(Engine.Height) * scale, flags);
     return w;
 }
 
@@ -298,6 +360,7 @@ void OpenWindow() {
     SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
     SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Engine.Renderer);
+    SetWindowIcon();
     SDL_ShowWindow(Engine.Window);
     ReadWindowSize();
     ChooseSoftwareTarget();

@@ -4,7 +4,9 @@
 
 #include <SDL.h>
 #include <dlfcn.h>
+#include <unistd.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +44,14 @@ static bool DisplayAvailable() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
+std::string FullPath(const char* path) {
+    char folder[PATH_MAX];
+    if (path[0] == '/' || !getcwd(folder, sizeof folder)) return path;
+    std::string full = folder;
+    if (full.back() != '/') full += '/';
+    return full + path;
+}
+
 void ReportFatalError(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
     std::fflush(stderr);
@@ -52,11 +62,12 @@ void ReportFatalError(const std::string& message) {
 }
 
 static void ReportEngineLoadError(const char* path, const char* reason) {
-    // The loader's reason names the file; without one, name it here.
-    std::string message = EngineLoadError;
-    message += ": ";
-    message += reason ? reason : std::string(path) + ": cannot be loaded";
-    ReportFatalError(message);
+    // The loader's reason starts with the path as given; the message names
+    // the full path instead.
+    std::string why = reason ? reason : "cannot be loaded";
+    const size_t given = std::strlen(path);
+    if (why.compare(0, given, path) == 0 && why.compare(given, 2, ": ") == 0) why.erase(0, given + 2);
+    ReportFatalError(std::string(EngineLoadError) + ": " + FullPath(path) + ": " + why);
 }
 
 bool LoadEngine(const char* path, bool report) {

@@ -321,6 +321,10 @@ extern void* EngineLibrary;
 // environment variable HALVEX_NO_MESSAGEBOX is set).
 bool LoadEngine(const char* path, bool report);
 
+// A data path as messages show it: a relative one joined to the current
+// folder (the game's own, see main), so the message names the file tried.
+std::string FullPath(const char* path);
+
 // Every error that ends the game: the message on stderr and, where there is
 // a display, in a message box titled "Error" (HALVEX_NO_MESSAGEBOX turns the
 // box off). The caller exits afterwards.

@@ -160,7 +160,8 @@ void OnLoad() {
     if (musicProblem.empty())
         mem_LoadFromFile(&MusicData, MusicFileName);
     else
-        std::fprintf(stderr, "%s: %s; playing without music\n", MusicFileName, musicProblem.c_str());
+        std::fprintf(stderr, "%s: %s; playing without music\n", FullPath(MusicFileName).c_str(),
+                     musicProblem.c_str());
     MusicSetVolume(MusicVolume);
     SoundBox = gui_AddCheckBox(SoundBoxTexture, SoundBoxX, SoundBoxY, SoundBoxSize, SoundBoxSize, 255, 1, 1,
                                1, GameFont, SoundBoxCaption, SoundBoxCaptionColour, 255, OnSoundBox);
@@ -234,8 +235,10 @@ bool UseProgramFolderForData(const char* programPath) {
     size_t slash = folder.rfind('/');
     if (slash == std::string::npos) return false;
     folder.resize(slash == 0 ? 1 : slash);
-    if (access((folder + "/" + EngineLibraryPath).c_str(), F_OK) != 0) return false;
-    return chdir(folder.c_str()) == 0;
+    // Without the library there either, the program's folder is still where
+    // it belongs, and where the error message then says it was looked for.
+    bool beside = access((folder + "/" + EngineLibraryPath).c_str(), F_OK) == 0;
+    return chdir(folder.c_str()) == 0 && beside;
 }
 
 #ifndef BROVASK_NO_ENTRY
@@ -251,7 +254,7 @@ int main() {
     }
     if (!LoadEngine(EngineLibraryPath, true)) return 1;
     if (const char* missing = MissingGameExport()) {
-        ReportFatalError(std::string(EngineLibraryPath) + ": the engine library lacks the export " + missing);
+        ReportFatalError(FullPath(EngineLibraryPath) + ": the engine library lacks the export " + missing);
         return 1;
     }
     RunEngine();

@@ -29,7 +29,8 @@ std::string UnreadableFileProblem(const char* path);
 
 // Where data/halvex.dll is not found from the current folder, makes the
 // folder of the program at `programPath` the current one, so that data/ is
-// found beside the executable. False if neither holds.
+// found beside the executable (also when it is not there: that is where it
+// is then reported missing). False if neither folder holds it.
 bool UseProgramFolderForData(const char* programPath);
 
 // Start-up after the engine is bound: timers, callbacks, window, main loop.

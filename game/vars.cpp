@@ -41,7 +41,7 @@ void ForgetPack() {
 }
 
 [[noreturn]] void FatalDataError(const char* file, const char* problem) {
-    ReportFatalError(std::string(file) + ": " + problem);
+    ReportFatalError(FullPath(file) + ": " + problem);
     std::exit(1);
 }
 

@@ -1,15 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Brovask
-# need. As root it runs apt-get itself; otherwise it prints the one command
-# to run and fails, so that `make` stops before a build that cannot work.
+# Installs the Debian packages that Brovask needs for one purpose:
+#   tools/deps.sh play    building and playing the game (`make run`, `make build`)
+#   tools/deps.sh test    that, and running the tests (`make test`)
+#   tools/deps.sh deb     that of play, and building the Debian package (`make deb`)
+# As root it runs apt-get itself; otherwise it prints the one command to run
+# and fails, so that `make` stops before a build that cannot work.
 set -euo pipefail
 
-PACKAGES=(
-  g++ make cmake pkg-config
-  libsdl2-dev libpng-dev libfreetype-dev fonts-dejavu-core
+PLAY=(g++ make cmake pkg-config libsdl2-dev libpng-dev libfreetype-dev fonts-dejavu-core)
+# dpkg-shlibdeps (dpkg-dev) computes the package's dependencies; CPack finds
+# the programs to ask it about with `file`.
+DEB=(dpkg-dev file)
+TEST=(
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox imagemagick desktop-file-utils
+  "${DEB[@]}" lintian appstream man-db groff-base
 )
+
+case "${1:-play}" in
+  play) PACKAGES=("${PLAY[@]}") ;;
+  test) PACKAGES=("${PLAY[@]}" "${TEST[@]}") ;;
+  deb) PACKAGES=("${PLAY[@]}" "${DEB[@]}") ;;
+  *) echo "usage: tools/deps.sh [play|test|deb]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Removes what `make install` installed: every file listed in the build's
-# install_manifest.txt (written by `cmake --install`, DESTDIR included), then
-# the game's own folders under lib/brovask once they are empty. Folders that
-# other programs share (bin, share/applications, the icon theme) stay.
-#   tools/uninstall.sh BUILD_DIR
+# install_manifest.txt (written by `cmake --install`), then the folders
+# listed there, the ones that install created, once they are empty, deepest
+# first. Folders that were there before stay. The manifest's paths do not
+# include DESTDIR: give the same DESTDIR as to `make install`.
+#   DESTDIR=... tools/uninstall.sh BUILD_DIR
 set -euo pipefail
 manifest="${1:-build}/install_manifest.txt"
 if [ ! -f "$manifest" ]; then
@@ -11,19 +12,21 @@ if [ ! -f "$manifest" ]; then
   exit 1
 fi
 removed=0
-game_dir=
-while IFS= read -r file || [ -n "$file" ]; do
-  [ -n "$file" ] || continue
-  if [ -e "$file" ] || [ -L "$file" ]; then
-    rm -f -- "$file"
+folders=()
+while IFS= read -r path || [ -n "$path" ]; do
+  [ -n "$path" ] || continue
+  path="${DESTDIR:-}$path"
+  if [ -d "$path" ] && [ ! -L "$path" ]; then
+    folders+=("$path")
+  elif [ -e "$path" ] || [ -L "$path" ]; then
+    rm -f -- "$path"
     removed=$((removed + 1))
-    case "$file" in
-      */lib/brovask/*) game_dir="${file%%/lib/brovask/*}/lib/brovask" ;;
-    esac
   fi
-done < "$manifest"
-if [ -n "$game_dir" ]; then
-  rmdir -- "$game_dir/data" 2>/dev/null || true
-  rmdir -- "$game_dir" 2>/dev/null || true
+done <"$manifest"
+emptied=0
+if [ ${#folders[@]} -gt 0 ]; then
+  while IFS= read -r folder; do
+    rmdir -- "$folder" 2>/dev/null && emptied=$((emptied + 1))
+  done < <(printf '%s\n' "${folders[@]}" | sort -r)
 fi
-echo "uninstall: removed $removed files listed in $manifest"
+echo "uninstall: removed $removed files listed in $manifest and $emptied folders the install had created"

@@ -3,16 +3,20 @@
 // loader, replayer and mixer, with no audio device and no thread, as fast as
 // it can.
 //
-//   xmrender [--volume N] [--max-seconds S] IN.xm OUT.wav
+//   xmrender [--volume=N] [--max-seconds=S] IN.xm OUT.wav   (OUT.wav "-": stdout)
 //
 // It renders one pass of the song: it stops at the song's end, when playback
 // comes back to an order and row it has already played (other than through
 // a pattern loop), or after S seconds (default 600), whichever comes first.
+// Exit codes: 0 rendered, 1 a file cannot be read or written, 2 a wrong
+// command line (named on stderr).
 #include <bit>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "render.h"
@@ -20,22 +24,57 @@
 namespace {
 
 constexpr double DEFAULT_MAX_SECONDS = 600;
+// A WAV file's sizes are 32-bit: it holds at most this many seconds (6 h 12 min).
+constexpr double LONGEST_WAV_SECONDS = (0xFFFFFFFFu - 36) / (MUSIC_RENDER_RATE * 4);
 constexpr int DEFAULT_VOLUME = 25;
 constexpr uint32_t CHUNK_FRAMES = 16384;
 
-int Usage() {
-    fprintf(stderr,
-            "usage: xmrender [--volume N] [--max-seconds S] IN.xm OUT.wav\n"
-            "  --volume N       master volume index 0..25 (default 25)\n"
-            "  --max-seconds S  stop after S seconds of audio (default 600)\n");
-    return 1;
+void Help() {
+    printf(
+        "Usage: xmrender [OPTION]... IN.xm OUT.wav\n"
+        "Render one pass of the XM module IN.xm to OUT.wav, 48 kHz 16-bit stereo,\n"
+        "with Brovask's music player. OUT.wav \"-\" writes the WAV to standard output.\n"
+        "\n"
+        "  --volume=N       master volume index 0..25 (default 25): 25 is full scale\n"
+        "                   (0 dB) and each step down is about 2 dB quieter, so 20,\n"
+        "                   the game's level, is -12 dB and 1 is -48 dB; 0 is all\n"
+        "                   but silent (-90 dB)\n"
+        "  --max-seconds=S  stop after S seconds of audio, 0..22369 (default 600;\n"
+        "                   a WAV file holds at most 6 h 12 min)\n"
+        "  -h, --help       show this help and exit\n"
+        "  --version        show the version and exit\n"
+        "\n"
+        "The render stops at the song's end, when the song comes back to a row it\n"
+        "has already played, or at the time limit. Values may also follow their\n"
+        "option as the next argument (--volume 20).\n"
+        "\n"
+        "Exit status: 0 rendered; 1 IN.xm cannot be read or loaded, or OUT.wav\n"
+        "cannot be written; 2 a wrong command line.\n");
 }
 
-bool ParseNumber(const char* text, double lo, double hi, double& out) {
+// A wrong command line: one line naming the problem, a pointer to --help, exit code 2.
+int CommandLineError(const std::string& problem) {
+    fprintf(stderr, "xmrender: %s\nTry 'xmrender --help' for more information.\n", problem.c_str());
+    return 2;
+}
+
+// Reads a number for an option; on failure says why in `problem`.
+bool ParseNumber(const char* option, const char* text, double lo, double hi, bool whole, double& out,
+                 std::string& problem) {
     char* end = nullptr;
     errno = 0;
     double v = strtod(text, &end);
-    if (errno || end == text || *end || !(v >= lo && v <= hi)) return false;
+    if (errno == ERANGE || end == text || *end || v != v || (whole && v != std::floor(v))) {
+        problem = std::string(option) + ": " + (*text ? text : "\"\"") + " is not " +
+                  (whole ? "a whole number" : "a number");
+        return false;
+    }
+    if (!(v >= lo && v <= hi)) {
+        char range[64];
+        snprintf(range, sizeof range, "%g..%g", lo, hi);
+        problem = std::string(option) + ": " + text + " is outside " + range;
+        return false;
+    }
     out = v;
     return true;
 }
@@ -78,20 +117,47 @@ int main(int argc, char** argv) {
     double volume = DEFAULT_VOLUME, maxSeconds = DEFAULT_MAX_SECONDS;
     const char* files[2] = {nullptr, nullptr};
     int fileCount = 0;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; i++) {
-        if (!strcmp(argv[i], "--volume")) {
-            if (i + 1 >= argc || !ParseNumber(argv[++i], 0, 25, volume) || volume != int(volume))
-                return Usage();
-        } else if (!strcmp(argv[i], "--max-seconds")) {
-            if (i + 1 >= argc || !ParseNumber(argv[++i], 0, 86400, maxSeconds)) return Usage();
-        } else if (argv[i][0] == '-' && argv[i][1]) {
-            return Usage();
-        } else {
-            if (fileCount == 2) return Usage();
+        std::string arg = argv[i];
+        if (optionsEnded || arg == "-" || arg[0] != '-') {
+            if (fileCount == 2) return CommandLineError("unexpected argument " + arg + " (one module, one output)");
             files[fileCount++] = argv[i];
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-h" || arg == "--help") {
+            Help();
+            return 0;
+        } else if (arg == "--version") {
+            printf("xmrender (Brovask) %s\n", BROVASK_VERSION);
+            return 0;
+        } else if (arg.rfind("--volume", 0) == 0 || arg.rfind("--max-seconds", 0) == 0) {
+            bool isVolume = arg.rfind("--volume", 0) == 0;
+            std::string name = isVolume ? "--volume" : "--max-seconds";
+            const char* value = nullptr;
+            if (arg.size() > name.size() && arg[name.size()] == '=') {
+                value = argv[i] + name.size() + 1;
+            } else if (arg.size() > name.size()) {
+                return CommandLineError("unknown option " + arg);
+            } else if (i + 1 < argc) {
+                value = argv[++i];
+            } else {
+                return CommandLineError(name + ": a value is missing");
+            }
+            std::string problem;
+            bool ok = isVolume ? ParseNumber("--volume", value, 0, 25, true, volume, problem)
+                               : ParseNumber("--max-seconds", value, 0, LONGEST_WAV_SECONDS, false, maxSeconds, problem);
+            if (!ok) return CommandLineError(problem);
+        } else {
+            return CommandLineError("unknown option " + arg);
         }
     }
-    if (fileCount != 2) return Usage();
+    if (fileCount != 2)
+        return CommandLineError(fileCount == 0 ? "no module given" : "no output file given (\"-\" for standard output)");
+    const bool toStdout = !strcmp(files[1], "-");
+    const char* outName = toStdout ? "standard output" : files[1];
 
     MusicRenderOptions options;
     options.noLoop = true;
@@ -110,9 +176,11 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    FILE* out = fopen(files[1], "wb");
+    // A pipe cannot be rewound to fill in the header's sizes: for standard
+    // output the samples are kept until the end and written after the header.
+    FILE* out = toStdout ? stdout : fopen(files[1], "wb");
     if (!out) {
-        fprintf(stderr, "xmrender: cannot write %s: %s\n", files[1], strerror(errno));
+        fprintf(stderr, "xmrender: cannot write %s: %s\n", outName, strerror(errno));
         MusicRenderClose();
         return 1;
     }
@@ -120,15 +188,19 @@ int main(int argc, char** argv) {
     setvbuf(out, buffer, _IOFBF, sizeof buffer);
     uint8_t header[44];
     WavHeader(header, 0);
-    bool written = fwrite(header, 1, sizeof header, out) == sizeof header;
+    bool written = toStdout || fwrite(header, 1, sizeof header, out) == sizeof header;
 
     static int16_t samples[2 * CHUNK_FRAMES];
+    std::vector<int16_t> kept;
     uint64_t maxFrames = uint64_t(maxSeconds * MUSIC_RENDER_RATE);
     uint64_t frames = 0;
     while (frames < maxFrames) {
         uint32_t want = maxFrames - frames < CHUNK_FRAMES ? uint32_t(maxFrames - frames) : CHUNK_FRAMES;
         uint32_t got = MusicRender(samples, want, int32_t(volume));
-        written = WriteSamples(out, samples, 2 * size_t(got)) && written;
+        if (toStdout)
+            kept.insert(kept.end(), samples, samples + 2 * size_t(got));
+        else
+            written = WriteSamples(out, samples, 2 * size_t(got)) && written;
         frames += got;
         if (got < want) break;
     }
@@ -136,15 +208,21 @@ int main(int argc, char** argv) {
     MusicRenderClose();
 
     WavHeader(header, uint32_t(frames * 4));
-    written =
-        fseek(out, 0, SEEK_SET) == 0 && fwrite(header, 1, sizeof header, out) == sizeof header && written;
+    if (toStdout)
+        written = fwrite(header, 1, sizeof header, out) == sizeof header &&
+                  WriteSamples(out, kept.data(), kept.size());
+    else
+        written = fseek(out, 0, SEEK_SET) == 0 && fwrite(header, 1, sizeof header, out) == sizeof header &&
+                  written;
     if (fclose(out) != 0 || !written) {
-        fprintf(stderr, "xmrender: cannot write %s: %s\n", files[1], strerror(errno));
+        fprintf(stderr, "xmrender: cannot write %s: %s\n", outName, strerror(errno));
         return 1;
     }
+    // With the WAV on standard output the summary goes to standard error.
     double seconds = double(frames) / MUSIC_RENDER_RATE;
     int minutes = int(seconds / 60);
-    printf("%s: %d:%06.3f (%llu frames at %u Hz)%s\n", files[0], minutes, seconds - 60 * minutes,
-           (unsigned long long)frames, MUSIC_RENDER_RATE, ended ? "" : ", cut at the time limit");
+    fprintf(toStdout ? stderr : stdout, "%s: %d:%06.3f (%llu frames at %u Hz)%s\n", files[0], minutes,
+            seconds - 60 * minutes, (unsigned long long)frames, MUSIC_RENDER_RATE,
+            ended ? "" : ", cut at the time limit");
     return 0;
 }

@@ -144,3 +144,14 @@ TEST(Fit, HighDpiWindowsCountInWindowUnits) {
     EXPECT_EQ(gy, 599);
     EXPECT_FALSE(WindowToGame(520, 150, 640, 300, 1280, 600, 800, 600, gx, gy));
 }
+
+// The window opens at the largest whole scale within four fifths of the
+// usable desktop: 1x on 1080p (less a panel), 2x on 4K, never below 1x.
+TEST(Fit, InitialScaleIsTheLargestWholeMultipleThatFitsComfortably) {
+    const struct {
+        int usableW, usableH, scale;
+    } cases[] = {{1920, 1040, 1}, {2560, 1400, 1}, {3840, 2112, 2}, {3840, 2160, 2},
+                 {5120, 2880, 3}, {1024, 768, 1},  {640, 480, 1},   {0, 0, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(hx::InitialScale(800, 600, c.usableW, c.usableH), c.scale) << c.usableW << "x" << c.usableH;
+}

@@ -81,7 +81,7 @@ env -u HALVEX_NO_MESSAGEBOX "$demo" --missing-file >"$work/log" 2>&1 &
 pid=$!
 box=$(find_window_titled Error 100)
 [ -n "$box" ] || fail "no message box titled 'Error' appeared"
-grep -q 'halvex: cannot open "no/such/dir/engine.pak": No such file or directory' "$work/log" ||
+grep -qF "halvex: cannot open \"$PWD/no/such/dir/engine.pak\": No such file or directory" "$work/log" ||
   fail "the message is not on stderr"
 kill -0 "$pid" 2>/dev/null || fail "the program ended before the box was closed"
 click_box_ok "$box"

@@ -3,16 +3,17 @@
 # (run it under tests/with_display.sh). Argument: the build folder.
 #  1. Without data/sound.pak the game starts, says so once on stderr, plays
 #     silently and Escape ends it with exit code 0.
-#  2. A truncated data/data.pak shows the "Error" box naming the file and the
-#     entry, with the same text on stderr; exit code 1 once OK is clicked.
-#  3. Installed into a temporary prefix, the launcher started from / opens
+#  2. A truncated data/data.pak shows the "Error" box naming the file (its
+#     full path) and the entry, with the same text on stderr; exit code 1
+#     once OK is clicked.
+#  3. Installed into a temporary DESTDIR, the launcher started from / opens
 #     the game; the desktop entry validates, the icons have their sizes, and
-#     uninstalling leaves no installed file behind.
+#     uninstalling leaves neither a file nor a folder behind.
 set -u
 build="$(cd "$1" && pwd)"
 src="$(cd "$(dirname "$0")/../.." && pwd)"
 . "$src/tests/x11_lib.sh"
-for f in brovask data/halvex.dll data/data.pak data/engine.pak data/sound.pak icons/256.png; do
+for f in brovask data/halvex.dll data/data.pak data/engine.pak data/sound.pak icons/256.png xmrender; do
   if [ ! -e "$build/$f" ]; then echo "SKIP: $build/$f is not built"; exit 77; fi
 done
 work=$(mktemp -d)
@@ -69,7 +70,7 @@ head -c 60000 "$build/data/data.pak" >"$work/game/data/data.pak"
 start_from_root env -u HALVEX_NO_MESSAGEBOX "$work/game/brovask"
 box=$(find_window_titled Error 150)
 [ -n "$box" ] || fail "truncated data.pak: no message box titled Error"
-grep -Eq '^data/data.pak: entry [0-9]+ is (truncated|missing)' "$work/stderr.txt" ||
+grep -Eq "^$work/game/data/data.pak: entry [0-9]+ is (truncated|missing)" "$work/stderr.txt" ||
   fail "truncated data.pak: stderr does not name the file and the entry"
 kill -0 "$pid" 2>/dev/null || fail "truncated data.pak: the game ended before the box was closed"
 click_box_ok "$box"
@@ -79,12 +80,12 @@ pid=
 [ "$code" = 1 ] || fail "truncated data.pak: exit code $code, expected 1"
 echo "ok: truncated data.pak shown in the Error box ($(head -1 "$work/stderr.txt")), exit code 1"
 
-# 3. Install, start, validate, uninstall.
-prefix="$work/prefix"
-cmake --install "$build" --prefix "$prefix" >"$work/install.txt" || fail "cmake --install failed"
-[ -L "$prefix/bin/brovask" ] || fail "no launcher $prefix/bin/brovask"
-for f in lib/brovask/brovask lib/brovask/data/halvex.dll lib/brovask/data/data.pak lib/brovask/data/engine.pak \
-         lib/brovask/data/sound.pak share/applications/brovask.desktop; do
+# 3. Install (staged under DESTDIR, as a packager does), start, validate, uninstall.
+prefix="$work/root/usr/local"
+DESTDIR="$work/root" cmake --install "$build" --prefix /usr/local >"$work/install.txt" || fail "cmake --install failed"
+[ -L "$prefix/games/brovask" ] || fail "no launcher $prefix/games/brovask"
+for f in lib/games/brovask/brovask lib/games/brovask/data/halvex.dll lib/games/brovask/data/data.pak \
+         lib/games/brovask/data/engine.pak lib/games/brovask/data/sound.pak share/applications/brovask.desktop; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 for size in 16 32 48 64 128 256; do
@@ -93,10 +94,8 @@ for size in 16 32 48 64 128 256; do
 done
 desktop-file-validate "$prefix/share/applications/brovask.desktop" >"$work/validate.txt" 2>&1 ||
   { cat "$work/validate.txt"; fail "the desktop entry does not validate"; }
-start_from_root env HALVEX_NO_MESSAGEBOX=1 "$prefix/bin/brovask"
+start_from_root env HALVEX_NO_MESSAGEBOX=1 "$prefix/games/brovask"
 expect_game_window "installed launcher"
-bash "$src/tools/uninstall.sh" "$build" >/dev/null || fail "uninstall failed"
-left=$(find "$prefix" -type f -o -type l)
-[ -z "$left" ] || fail "left behind after uninstall: $left"
-[ ! -e "$prefix/lib/brovask" ] || fail "lib/brovask left behind after uninstall"
-echo "ok: installed, the launcher started from / opened the game, the desktop entry validates, uninstall removed every file"
+DESTDIR="$work/root" bash "$src/tools/uninstall.sh" "$build" >/dev/null || fail "uninstall failed"
+[ -z "$(ls -A "$work/root")" ] || fail "left behind after uninstall: $(find "$work/root")"
+echo "ok: installed, the launcher started from / opened the game, the desktop entry validates, uninstall removed every file and folder"

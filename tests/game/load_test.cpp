@@ -173,8 +173,10 @@ TEST_F(LoadTest, MissingOrUnreadableMusicStillStartsTheGame) {
         OnLoad();
         std::string said = testing::internal::GetCapturedStderr();
         if (folderInstead) std::filesystem::remove("data/sound.pak");
-        EXPECT_EQ(said, folderInstead ? "data/sound.pak: not a regular file; playing without music\n"
-                                      : "data/sound.pak: No such file or directory; playing without music\n");
+        // The message names the full path of the file it looked for.
+        const std::string tried = std::filesystem::current_path().string() + "/data/sound.pak: ";
+        EXPECT_EQ(said, tried + (folderInstead ? "not a regular file; playing without music\n"
+                                               : "No such file or directory; playing without music\n"));
         for (const FakeCall& load : Fake.Named("mem_LoadFromFile")) EXPECT_NE(load.text, "data/sound.pak");
         EXPECT_NE(SoundBox, 0u);
         ASSERT_EQ(MusicCalls.size(), 2u);

@@ -13,7 +13,8 @@ HALVEX_NO_MESSAGEBOX=1 timeout 20 "$program" 2>stderr.txt
 code=$?
 if [ "$code" != 1 ]; then echo "expected exit code 1, got $code"; cat stderr.txt; exit 1; fi
 if ! grep -q "Error while loading Halvex Engine" stderr.txt; then echo "message missing:"; cat stderr.txt; exit 1; fi
-if ! grep -q "data/halvex.dll" stderr.txt; then echo "library path missing:"; cat stderr.txt; exit 1; fi
+# The full path tried: beside the program.
+if ! grep -q ": $dir/bin/data/halvex.dll: " stderr.txt; then echo "library path missing:"; cat stderr.txt; exit 1; fi
 
 # A file that is no library gives the same message.
 mkdir data && echo "not a library" > data/halvex.dll

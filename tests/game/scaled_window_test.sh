@@ -5,10 +5,10 @@
 # scaled pixel-sharp, and clicks at the scaled centres of a build site and of
 # a shop button select the site (it darkens) and buy the gun (the site and
 # the money change); at 1280 x 600 black bars flank the picture, a click in
-# a bar selects nothing and the same click inside the picture does. Where a
-# window manager (openbox) is installed, F11 and Alt+Enter each switch to
-# full screen (the desktop's size, bars at the sides) and back to 1280 x 600. Escape ends the
-# game with exit code 0. Argument: the build folder holding brovask and data/.
+# a bar selects nothing and the same click inside the picture does. F11 and
+# Alt+Enter each switch to full screen (the desktop's size, bars at the
+# sides) and back to 1280 x 600, on the bare X server and, where openbox is
+# installed, under a window manager. Escape ends the game with exit code 0. Argument: the build folder holding brovask and data/.
 set -u
 . "$(dirname "$0")/../x11_lib.sh"
 build="$1"
@@ -27,7 +27,7 @@ fail() { echo "FAIL: $*"; cat "$shots/stderr.txt" 2>/dev/null; exit 1; }
 watch_start "$shots/xev.txt"
 SDL_AUDIODRIVER=dummy HALVEX_NO_MESSAGEBOX=1 ./brovask 2>"$shots/stderr.txt" &
 pid=$!
-wid=$(xdotool search --sync --name '^Brovask$' 2>/dev/null | head -1)
+wid=$(xdotool search --sync --onlyvisible --name '^Brovask$' 2>/dev/null | head -1)
 [ -n "$wid" ] || fail "no window named Brovask"
 sleep 1.5
 mapped=$(watch_mapped)
@@ -108,35 +108,43 @@ picked=$(mean "$shots/picked.png" $((240 + 64)) 536 48 48)
 echo "site after a click on it: $picked"
 above "$before" "$(awk -v a="$picked" 'BEGIN { print a * 1.08 }')" || fail "a click on the site in the picture did not select it"
 
-# --- full screen and back, where a window manager can grant it ---
+# --- full screen and back: on the bare X server, then with a window manager ---
+# F11 and Alt+Enter each fill the screen with the picture between bars, and
+# bring the window back at 1280 x 600.
+full_screen_and_back() {
+  local root key sw sh pw bar fl fp
+  root=$(xdotool getdisplaygeometry)
+  for key in F11 alt+Return; do
+    xdotool windowactivate --sync "$wid" 2>/dev/null
+    xdotool key "$key"
+    for _ in $(seq 30); do geometry; [ "$WIDTH $HEIGHT" = "$root" ] && break; sleep 0.1; done
+    [ "$WIDTH $HEIGHT" = "$root" ] || fail "$1, $key: window is ${WIDTH}x$HEIGHT, not full screen ($root)"
+    park 10 10; shot full
+    read -r sw sh <<<"$root"
+    pw=$(((sh * 800 + 300) / 600)); bar=$(((sw - pw) / 2))
+    fl=$(mean "$shots/full.png" 0 0 "$bar" "$sh")
+    fp=$(mean "$shots/full.png" "$bar" 0 "$pw" "$sh")
+    echo "$1, $key: full screen ${sw}x$sh, bar $fl, picture $fp"
+    [ "$fl" = 0 ] && above "$fp" 0.05 || fail "$1: full screen does not show the picture between bars"
+    xdotool key "$key"
+    for _ in $(seq 30); do geometry; [ "$WIDTH" = 1280 ] && [ "$HEIGHT" = 600 ] && break; sleep 0.1; done
+    [ "$WIDTH" = 1280 ] && [ "$HEIGHT" = 600 ] || fail "$1, $key again: window is ${WIDTH}x$HEIGHT, not 1280x600"
+    park 640 20
+  done
+  echo "$1: full screen with F11 and with Alt+Enter, and back to 1280x600"
+}
 # A display that already has a window manager keeps it.
 has_wm() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+has_wm || full_screen_and_back "without a window manager"
 if has_wm || command -v openbox >/dev/null; then
   if ! has_wm; then
     openbox --sm-disable >/dev/null 2>&1 &
     wm=$!
     for _ in $(seq 50); do has_wm && break; sleep 0.1; done
   fi
-  root=$(xdotool getdisplaygeometry)
-  for key in F11 alt+Return; do
-    xdotool windowactivate --sync "$wid" 2>/dev/null
-    xdotool key "$key"
-    for _ in $(seq 30); do geometry; [ "$WIDTH $HEIGHT" = "$root" ] && break; sleep 0.1; done
-    [ "$WIDTH $HEIGHT" = "$root" ] || fail "$key: window is ${WIDTH}x$HEIGHT, not full screen ($root)"
-    park 10 10; shot full
-    read -r sw sh <<<"$root"
-    pw=$(((sh * 800 + 300) / 600)); bar=$(((sw - pw) / 2))
-    fl=$(mean "$shots/full.png" 0 0 "$bar" "$sh")
-    fp=$(mean "$shots/full.png" "$bar" 0 "$pw" "$sh")
-    echo "$key: full screen ${sw}x$sh, bar $fl, picture $fp"
-    [ "$fl" = 0 ] && above "$fp" 0.05 || fail "full screen does not show the picture between bars"
-    xdotool key "$key"
-    for _ in $(seq 30); do geometry; [ "$WIDTH" = 1280 ] && [ "$HEIGHT" = 600 ] && break; sleep 0.1; done
-    [ "$WIDTH" = 1280 ] && [ "$HEIGHT" = 600 ] || fail "$key again: window is ${WIDTH}x$HEIGHT, not 1280x600"
-  done
-  echo "full screen with F11 and with Alt+Enter, and back to 1280x600"
+  full_screen_and_back "with a window manager"
 else
-  echo "(openbox is not installed: full screen not tried)"
+  echo "(openbox is not installed: full screen with a window manager not tried)"
 fi
 
 xdotool key --window "$wid" Escape 2>/dev/null || xdotool key Escape

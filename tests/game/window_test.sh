@@ -19,7 +19,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 # game finds data/ beside its executable.
 (cd / && SDL_AUDIODRIVER=dummy HALVEX_NO_MESSAGEBOX=1 exec "$build/brovask" 2>"$shots/stderr.txt") &
 pid=$!
-wid=$(xdotool search --sync --name '^Brovask$' 2>/dev/null | head -1)
+wid=$(xdotool search --sync --onlyvisible --name '^Brovask$' 2>/dev/null | head -1)
 [ -n "$wid" ] || fail "no window named Brovask"
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$WIDTH" = 800 ] && [ "$HEIGHT" = 600 ] || fail "window is ${WIDTH}x$HEIGHT, not 800x600"

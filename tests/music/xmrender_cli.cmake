@@ -35,9 +35,35 @@ run(1 ${WORK}/missing.xm ${WORK}/cli3.wav)
 if(NOT ERR MATCHES "missing.xm")
   message(FATAL_ERROR "the error does not name the file: ${ERR}")
 endif()
-run(1 --volume 26 ${SONG} ${WORK}/cli3.wav)
-if(NOT ERR MATCHES "usage")
-  message(FATAL_ERROR "no usage message: ${ERR}")
+# The command line, one case a row: exit code | what stdout and stderr
+# together must say | arguments (SONG is the game's song, OUT a file).
+foreach(case
+    "0|^Usage: xmrender .*--volume=N.*20,[ \n]*the game's level, is -12 dB|--help"
+    "0|^Usage: xmrender|-h"
+    "0|^xmrender \\(Brovask\\) ${VERSION}\n$|--version"
+    "2|^xmrender: unknown option --bogus\nTry 'xmrender --help' for more information.\n$|--bogus SONG OUT"
+    "2|^xmrender: --volume: 30 is outside 0..25\n|--volume 30 SONG OUT"
+    "2|^xmrender: --volume: abc is not a whole number\n|--volume abc SONG OUT"
+    "2|^xmrender: --volume: a value is missing\n|SONG OUT --volume"
+    "2|^xmrender: --max-seconds: 99999 is outside 0..22369\n|--max-seconds=99999 SONG OUT"
+    "2|^xmrender: no output file given|SONG"
+    "0|0:00.500|--volume=5 --max-seconds=0.5 SONG OUT")
+  string(REPLACE "|" ";" fields "${case}")
+  list(POP_FRONT fields code pattern args)
+  string(REPLACE " " ";" args "${args}")
+  list(TRANSFORM args REPLACE "^SONG$" "${SONG}")
+  list(TRANSFORM args REPLACE "^OUT$" "${WORK}/cli4.wav")
+  run(${code} ${args})
+  if(NOT "${OUT}${ERR}" MATCHES "${pattern}")
+    message(FATAL_ERROR "xmrender ${args}: expected ${pattern}, got:\n${OUT}${ERR}")
+  endif()
+endforeach()
+
+# "-" writes the WAV to standard output, the summary to standard error.
+execute_process(COMMAND ${XMRENDER} --max-seconds=0.5 ${SONG} - OUTPUT_FILE ${WORK}/cli5.wav
+                ERROR_VARIABLE err RESULT_VARIABLE code)
+file(SIZE ${WORK}/cli5.wav size)
+file(READ ${WORK}/cli5.wav head LIMIT 8 HEX)
+if(NOT code EQUAL 0 OR NOT size EQUAL 96044 OR NOT head STREQUAL "5249464624770100" OR NOT err MATCHES "0:00.500")
+  message(FATAL_ERROR "xmrender SONG -: exit ${code}, ${size} bytes, header ${head}, stderr ${err}")
 endif()
-run(1 ${SONG})
-run(1 --bogus a b)

@@ -214,9 +214,12 @@ TEST(SongSamples, BothWidthsAndBothLoopKindsAreStoredSoundly) {
             EXPECT_EQ(s.loopLengthBytes, 0u);
         }
         int peak = 0;
-        for (int16_t v : s.data) peak = std::max(peak, std::abs(int(v)));
+        double sum = 0;
+        for (int16_t v : s.data) peak = std::max(peak, std::abs(int(v))), sum += v;
         EXPECT_GT(peak, 16000) << "a sample that uses its range";
         EXPECT_LT(peak, 32768);
+        // A wave centred on zero: no sample adds a DC offset to the mix.
+        EXPECT_LT(std::fabs(sum / double(s.data.size())), 0.005 * 32768) << "mean of the sample";
     }
     EXPECT_TRUE(eight);
     EXPECT_TRUE(sixteen);
