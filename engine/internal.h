@@ -126,7 +126,13 @@ void GuiReset();  // forget presses and pending clicks (a new run of the loop)
 // Declared from the one list in halvex_api.h; a definition whose parameters
 // differ from its line there is a different function, and the library then
 // fails to link (exports.cpp takes the address of every listed export).
+// A Windows DLL exports what is marked dllexport; an ELF library what is
+// visible (and listed in exports.map).
+#ifdef _WIN32
+#define HX_API __declspec(dllexport)
+#else
 #define HX_API __attribute__((visibility("default")))
+#endif
 #define HX_DECLARE_EXPORT(ret, name, params, game) HX_API ret name params;
 extern "C" {
 HALVEX_EXPORTS(HX_DECLARE_EXPORT)

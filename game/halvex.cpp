@@ -2,13 +2,12 @@
 // into display text.
 #include "halvex.h"
 
-#include <SDL.h>
-#include <dlfcn.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform.h"
 
 #define HALVEX_DEFINE(var, name) HalvexBindingType(name) var = nullptr;
 HALVEX_BINDINGS(HALVEX_DEFINE)
@@ -36,38 +35,23 @@ void* EngineLibrary = nullptr;
 
 static const char EngineLoadError[] = "Error while loading Halvex Engine";
 
-static bool DisplayAvailable() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
-}
-
 void ReportFatalError(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
     std::fflush(stderr);
     // The box blocks until it is closed, so tests switch it off.
-    if (DisplayAvailable() && !std::getenv("HALVEX_NO_MESSAGEBOX")) {
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), nullptr);
-    }
-}
-
-static void ReportEngineLoadError(const char* path, const char* reason) {
-    // The loader's reason names the file; without one, name it here.
-    std::string message = EngineLoadError;
-    message += ": ";
-    message += reason ? reason : std::string(path) + ": cannot be loaded";
-    ReportFatalError(message);
+    if (!std::getenv("HALVEX_NO_MESSAGEBOX")) PlatformErrorBox(message);
 }
 
 bool LoadEngine(const char* path, bool report) {
-    void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
+    void* library = PlatformLoadLibrary(path, reason);
     if (!library) {
-        if (report) ReportEngineLoadError(path, dlerror());
+        if (report) ReportFatalError(std::string(EngineLoadError) + ": " + reason);
         return false;
     }
     EngineLibrary = library;
     // Missing exports are not checked here: their variables stay null.
-#define HALVEX_BIND(var, name) var = reinterpret_cast<HalvexBindingType(name)>(dlsym(library, #name));
+#define HALVEX_BIND(var, name) var = reinterpret_cast<HalvexBindingType(name)>(PlatformFindExport(library, #name));
     HALVEX_BINDINGS(HALVEX_BIND)
 #undef HALVEX_BIND
     return true;

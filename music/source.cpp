@@ -8,9 +8,32 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef _WIN32
+#include <io.h>
+#endif
+
+// Windows reads a file opened without O_BINARY as text and has no
+// O_CLOEXEC; Linux has no O_BINARY.
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+#ifndef O_CLOEXEC
+#define O_CLOEXEC 0
+#endif
+
 void (*FileReadObserver)(uint64_t offset, uint32_t size) = nullptr;
 
 namespace {
+
+// Reads up to count bytes at an absolute offset (pread; Windows has none).
+long ReadAt(int handle, uint8_t* dest, uint32_t count, uint64_t offset) {
+#ifdef _WIN32
+    if (_lseeki64(handle, int64_t(offset), SEEK_SET) < 0) return -1;
+    return _read(handle, dest, count);
+#else
+    return long(pread(handle, dest, count, off_t(offset)));
+#endif
+}
 
 constexpr uint32_t NO_LIMIT = 0xFFFFFFFF;
 
@@ -34,7 +57,7 @@ uint32_t PhysicalRead(uint64_t offset, uint8_t* dest, uint32_t count) {
     uint32_t got = 0;
     if (FileHandle >= 0) {
         while (got < count) {
-            ssize_t n = pread(FileHandle, dest + got, count - got, off_t(offset + got));
+            long n = ReadAt(FileHandle, dest + got, count - got, offset + got);
             if (n <= 0) break;
             got += uint32_t(n);
         }
@@ -136,7 +159,7 @@ void ReaderOpen() {
     }
     // File.
     if (FileHandle >= 0) close(FileHandle);
-    FileHandle = SourceArg ? open(static_cast<const char*>(SourceArg), O_RDONLY | O_CLOEXEC) : -1;
+    FileHandle = SourceArg ? open(static_cast<const char*>(SourceArg), O_RDONLY | O_BINARY | O_CLOEXEC) : -1;
     Size = NO_LIMIT;
     CachedOffset = 1;
     CacheFilled = false;
