@@ -14,6 +14,8 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 WIN_BUILD ?= build-windows
 # The generators and their data files: all the Windows build needs of Linux.
 HOST_TARGETS ?= brovask_art_pack brovask_font sound_pak brovask_icon xmrender
+# What the wine tests compare with: the Linux game, engine and tools.
+HOST_TEST_TARGETS ?= brovask halvex capture_check
 
 .PHONY: all deps build run test asan bench fuzz install uninstall clean windows test-windows
 
@@ -69,7 +71,8 @@ windows:
 
 # Under wine on Xvfb, in a wine prefix of the tests' own ($(WIN_BUILD)/wine).
 test-windows: windows
-	bash tests/windows/run.sh $(abspath $(BUILD)) $(abspath $(WIN_BUILD))
+	cmake --build $(BUILD) -j $(JOBS) --target $(HOST_TEST_TARGETS)
+	JOBS=$(JOBS) bash tests/windows/run.sh $(abspath $(WIN_BUILD))
 
 # Fuzz targets (clang, libFuzzer): each runs FUZZ_SECONDS from the corpus;
 # findings are kept in tests/fuzz/regressions/, which `make test` replays.
