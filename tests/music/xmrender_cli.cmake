@@ -1,7 +1,8 @@
 # xmrender from the command line: a render, its WAV header, and the errors.
 # It plays the game's own song (SONG); the corpus case runs when XM_DIR has it.
+# RUNNER, when set, runs the program (wine, for the Windows build).
 function(run expect_code)
-  execute_process(COMMAND ${XMRENDER} ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  execute_process(COMMAND ${RUNNER} ${XMRENDER} ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT code EQUAL expect_code)
     message(FATAL_ERROR "xmrender ${ARGN}: exit ${code}, expected ${expect_code}\n${out}${err}")
   endif()
