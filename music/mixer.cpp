@@ -276,10 +276,14 @@ void MixOne(Voice& v, Out* out, uint32_t frames) {
         } else {
             distance = x - (int64_t(s->loopStart) << 32);
         }
-        // A voice already beyond its boundary (a start offset past a shorter
-        // sample or past the end of a loop it plays backwards) is left alone
-        // for the rest of this call: it falls silent until its next note.
-        if (distance < 0) return;
+        // A voice a whole sample or more beyond its boundary (a start offset
+        // past a shorter sample or past the end of a loop it plays backwards)
+        // is left alone for the rest of this call: it falls silent until its
+        // next note. Less than one sample beyond is the carry of the step's
+        // five dropped bits after a span cut short of its boundary (the call
+        // ended, or a ramp did): the boundary counts as reached, else a
+        // looping voice would stand there for good.
+        if (distance <= -(int64_t(1) << 32)) return;
         // 2. The step, limited below 32.0; a step of 0 plays at about 40 Hz.
         uint32_t stepInteger = v.stepInteger, stepFraction = v.stepFraction;
         if (stepInteger > STEP_LIMIT_INTEGER) {

@@ -194,6 +194,32 @@ TEST(MixerLoops, SpansEndingAHairShortOfTheLoopEndWrapSafely) {
     }
 }
 
+// The frame count divides by the step with its five low bits dropped, so a
+// call can end a few units of 2^-32 past a loop end that is also the
+// sample's end: here, 500 frames at a step of 1 + 31 x 2^-32 end 100 units
+// past it. The next call must wrap (or turn) and play on, not stand there.
+TEST(MixerLoops, ACallEndingJustPastTheLoopEndPlaysOn) {
+    for (auto mix : {MixVoice, MixVoiceReference}) {
+        for (uint8_t type : {uint8_t(1), uint8_t(2)}) {
+            TestSample s(Values(600, 30), type, 50, 550);
+            Voice v = Playing(s, 1.0, 64, 64);
+            v.stepFraction = 31;
+            int64_t start = (int64_t(600) << 32) + 100 - 500 * ((int64_t(1) << 32) + 31);
+            v.position = uint32_t(start >> 32);
+            v.fraction = uint32_t(start);
+            std::vector<int64_t> out(2 * 500, 0);
+            mix(v, out.data(), 500);
+            ASSERT_EQ(v.position, 600u);
+            ASSERT_EQ(v.fraction, 100u);
+            std::vector<int64_t> next(2 * 64, 0);
+            mix(v, next.data(), 64);
+            EXPECT_EQ(v.position, type == 1 ? 114u : 535u) << int(type);
+            EXPECT_EQ(v.direction, type == 1 ? 0 : 1);
+            EXPECT_NE(next[0], next[2 * 63]);
+        }
+    }
+}
+
 TEST(MixerLoops, LoopTypeThreeStopsAtItsLoopEnd) {
     TestSample s(Values(100), 1, 20, 30);
     s.record.loopType = 3;

@@ -9,6 +9,7 @@
 
 #include "mixer.h"
 #include "music.h"
+#include "render.h"
 #include "replayer.h"
 #include "xm_writer.h"
 
@@ -168,6 +169,48 @@ TEST(LoudMix, SixtyFourFullScaleVoicesClipWithoutWrapping) {
         ASSERT_EQ(OutputRing[3 * 2048 + 2 * i + 1], 0) << i;
     }
     UnloadSong();
+}
+
+// One note held for a minute on a looped sample that ends where its loop
+// ends. These notes, tempos and lengths bring a call to its end a few units
+// of 2^-32 past the loop end after 15 seconds (block 720): the voice must
+// wrap or turn there and keep moving, block after block.
+TEST(HeldNote, ALoopingVoiceNeverStandsStill) {
+    struct Case {
+        uint8_t loopType, note;
+        int8_t finetune;
+    };
+    for (Case c : {Case{1, 7, 44}, Case{2, 8, -85}}) {
+        XmModule m;
+        m.channels = 1;
+        m.bpm = 97;
+        m.songLength = 2;
+        m.orders = {0, 1};
+        m.restart = 1;  // the note is played once and held
+        m.patterns = {EmptyPattern(64, 1), EmptyPattern(256, 1)};
+        XmSample s;
+        for (uint32_t i = 0; i < 11581; i++) s.data.push_back(int16_t((i * 2654435761u) >> 16));
+        s.sixteen = true;
+        s.loopType = c.loopType;
+        s.loopStart = 11581 / 2;
+        s.loopLength = 11581 - 11581 / 2;
+        s.finetune = c.finetune;
+        m.instruments.push_back(SimpleInstrument(s));
+        Cell(m, 0, 0, 0) = {c.note, 1, 0, 0, 0};
+        std::vector<uint8_t> bytes = BuildXm(m);
+        ASSERT_EQ(MusicRenderOpenMemory(bytes.data(), uint32_t(bytes.size()), {}), MUSIC_RENDER_OK);
+        std::vector<int16_t> out(2 * 1024);
+        uint64_t last = ~uint64_t(0);
+        for (int block = 0; block < 60 * 48000 / 1024; block++) {
+            ASSERT_EQ(MusicRender(out.data(), 1024, 20), 1024u);
+            const Voice& v = *Song.channels[0].voice;
+            ASSERT_NE(v.sample, nullptr);
+            uint64_t x = (uint64_t(v.position) << 32) | v.fraction;
+            ASSERT_NE(x, last) << "loop type " << int(c.loopType) << ", block " << block;
+            last = x;
+        }
+        MusicRenderClose();
+    }
 }
 
 TEST(NoSong, BlocksAreSilent) {
