@@ -19,12 +19,13 @@
 
 #include "mixer.h"
 #include "render.h"
+#include "testing.h"
 #include "xm_writer.h"
 
 namespace {
 
 // Frames mixed per call, as the player mixes a block.
-constexpr uint32_t MixFrames = 1024;
+constexpr uint32_t MixFrames = BLOCK_FRAMES;
 
 double CpuSeconds() {
     timespec t;
@@ -174,12 +175,12 @@ int main(int argc, char** argv) {
            MixFrames, repeats);
     double reference = SteadyNanoseconds(true, repeats);
     for (int level = available; level >= 0; level--) {
-        MixerVectorLevel = level;
+        SetMixerVectorLevel(level);
         double fast = SteadyNanoseconds(false, repeats);
         printf("  fast mixer, %-8s %6.2f ns per voice-frame  (%.1fx the reference)\n", LevelName(level), fast,
                reference / fast);
     }
-    MixerVectorLevel = available;
+    SetMixerVectorLevel(available);
     printf("  reference mixer:   %6.2f ns per voice-frame\n\n", reference);
 
     printf("whole render of a generated module, every channel playing (processor time, best of %d):\n",

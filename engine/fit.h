@@ -29,12 +29,3 @@ bool WindowToGame(int x, int y, int win_w, int win_h, int out_w, int out_h, int 
                   int& game_x, int& game_y);
 
 }  // namespace hx
-
-namespace hx {
-
-// ---- the open window (window.cpp) ----
-// Maps a mouse position reported by SDL to the game's picture with the
-// window's current size; false (and -1, -1) in a bar or outside.
-bool MouseToGame(int x, int y, int& game_x, int& game_y);
-
-}  // namespace hx

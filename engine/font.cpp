@@ -26,9 +26,11 @@
 // horizontally on x; y is the top of the line. Text is UTF-8; a character the
 // font lacks is drawn as '?' when the font has one, else skipped.
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 
 #include "internal.h"
+#include "testing.h"
 
 namespace hx {
 namespace {
@@ -104,6 +106,14 @@ float LineHeight(HxFont font, float scale) {
     return m ? m->LineHeight * scale : 0;
 }
 
+void FreeFont(HxFont font) {
+    if (!font) return;
+    for (uint32_t p = 0; p < font->PageCount; ++p) DropTexture(font->Pages[p]);
+    delete static_cast<const FontMetrics*>(font->Private);
+    delete[] font->Pages;
+    delete font;
+}
+
 }  // namespace hx
 
 using namespace hx;
@@ -120,7 +130,10 @@ HxFont font_LoadFromMemory(MemoryStream* stream) {
 
     if (size < kHeaderSize || std::memcmp(data, "HXF1", 4) != 0)
         bad("not a Halvex font (magic \"HXF1\" missing)");
-    auto metrics = new FontMetrics;
+    // Everything is held here until the whole font has been read: a refusal
+    // leaves nothing behind when Fatal does not end the process (the fuzz
+    // target's does not).
+    auto metrics = std::make_unique<FontMetrics>();
     metrics->LineHeight = U16(data + 4);
     metrics->Baseline = U16(data + 6);
     uint32_t pages = U16(data + 8);
@@ -150,10 +163,7 @@ HxFont font_LoadFromMemory(MemoryStream* stream) {
         metrics->Glyphs[codes[i]] = g;
     }
 
-    auto record = new HxFontRecord;
-    record->PageCount = pages;
-    record->Pages = new HxTexture[pages];
-    record->Private = metrics;
+    std::vector<Texture> pageTextures(pages);
     size_t offset = kHeaderSize + size_t(glyphs) * kGlyphSize;
     for (uint32_t p = 0; p < pages; ++p) {
         if (size - offset < 4) bad("file ends before page " + std::to_string(p + 1));
@@ -162,7 +172,7 @@ HxFont font_LoadFromMemory(MemoryStream* stream) {
         if (size - offset < length)
             bad("page " + std::to_string(p + 1) + " claims " + std::to_string(length) + " bytes but only " +
                 std::to_string(size - offset) + " remain");
-        Texture t;
+        Texture& t = pageTextures[p];
         std::string reason;
         if (!DecodePng(data + offset, length, 0, false, t, reason))
             bad("page " + std::to_string(p + 1) + ": " + reason);
@@ -172,9 +182,13 @@ HxFont font_LoadFromMemory(MemoryStream* stream) {
             if (g.Page == p && (g.X + g.W > t.Width || g.Y + g.H > t.Height))
                 bad("glyph " + std::to_string(codes[i]) + " lies outside page " + std::to_string(p + 1));
         }
-        record->Pages[p] = AddTexture(std::move(t));
         offset += length;
     }
+    auto record = new HxFontRecord;
+    record->PageCount = pages;
+    record->Pages = new HxTexture[pages];
+    record->Private = metrics.release();
+    for (uint32_t p = 0; p < pages; ++p) record->Pages[p] = AddTexture(std::move(pageTextures[p]));
     return record;
 }
 

@@ -40,8 +40,11 @@ extern EngineState Engine;
 // with exit code 1.
 [[noreturn]] void Fatal(const std::string& message);
 
-// Monotonic clock. A build with HALVEX_EXTERNAL_CLOCK leaves it to the
-// program (tests drive the timers on a simulated clock).
+// Maps a mouse position reported by SDL to the game's picture with the
+// window's current size; false (and -1, -1) in a bar or outside.
+bool MouseToGame(int x, int y, int& game_x, int& game_y);
+
+// Monotonic clock (clock.cpp; the timer tests link a simulated one instead).
 uint64_t NowNs();
 
 // ---- timers (window.cpp) ----
@@ -89,6 +92,8 @@ SDL_Rect FrameRect(const Texture& t, int frame);  // frame numbers from 1; out o
 bool DecodePng(const uint8_t* data, size_t size, uint32_t colour_key, bool use_key, Texture& out,
                std::string& reason);
 HxTexture AddTexture(Texture&& t);
+// Frees a texture; its id stays unused (the ids are positions in the table).
+void DropTexture(HxTexture id);
 
 // ---- memory blocks (memory.cpp) ----
 // Usable bytes of a stream: Size, but never more than the block the engine

@@ -26,7 +26,7 @@ namespace {
 std::vector<std::unique_ptr<Texture>> Textures;
 
 // Images beyond this edge length are refused rather than allocated.
-constexpr uint32_t kMaxTextureEdge = 16384;
+constexpr uint32_t kMaxTextureEdge = HX_MAX_IMAGE_EDGE;
 
 }  // namespace
 
@@ -38,6 +38,17 @@ Texture* GetTexture(HxTexture id) {
 HxTexture AddTexture(Texture&& t) {
     Textures.push_back(std::make_unique<Texture>(std::move(t)));
     return HxTexture(Textures.size());
+}
+
+void DropTexture(HxTexture id) {
+    if (id == 0 || id > Textures.size() || !Textures[id - 1]) return;
+    Texture& t = *Textures[id - 1];
+    if (t.Gpu) SDL_DestroyTexture(t.Gpu);
+    for (SDL_Texture* m : t.Mirrored)
+        if (m) SDL_DestroyTexture(m);
+    for (Texture::Faded& f : t.FadedCopies) SDL_DestroyTexture(f.Tex);
+    Textures[id - 1].reset();
+    while (!Textures.empty() && !Textures.back()) Textures.pop_back();
 }
 
 namespace {
@@ -100,6 +111,7 @@ SDL_Texture* FadedTexture(Texture& t, uint8_t alpha) {
 
 void ReleaseGpuTextures() {
     for (auto& t : Textures) {
+        if (!t) continue;  // dropped
         if (t->Gpu) SDL_DestroyTexture(t->Gpu);
         t->Gpu = nullptr;
         for (SDL_Texture*& m : t->Mirrored) {

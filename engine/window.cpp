@@ -329,14 +329,6 @@ bool MouseToGame(int x, int y, int& game_x, int& game_y) {
                         game_x, game_y);
 }
 
-#ifndef HALVEX_EXTERNAL_CLOCK
-uint64_t NowNs() {
-    return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                        std::chrono::steady_clock::now().time_since_epoch())
-                        .count());
-}
-#endif
-
 void Fatal(const std::string& message) {
     std::fprintf(stderr, "halvex: %s\n", message.c_str());
     std::fflush(stderr);
@@ -440,8 +432,8 @@ void wnd_ShowCursor(uint8_t show) {
 // window, and the picture is scaled to fit it. The refresh rate and vsync are
 // not used: the loop paces itself at 60 frames a second.
 void scr_SetOptions(uint32_t width, uint32_t height, uint32_t, uint8_t fullscreen, uint8_t) {
-    Engine.Width = std::clamp<uint32_t>(width, 1, 16384);
-    Engine.Height = std::clamp<uint32_t>(height, 1, 16384);
+    Engine.Width = std::clamp<uint32_t>(width, 1, HX_MAX_IMAGE_EDGE);
+    Engine.Height = std::clamp<uint32_t>(height, 1, HX_MAX_IMAGE_EDGE);
     Engine.Fullscreen = fullscreen;
 }
 

@@ -57,13 +57,6 @@ bool LoadEngine(const char* path, bool report) {
     return true;
 }
 
-void UnbindEngine() {
-#define HALVEX_CLEAR(var, name) var = nullptr;
-    HALVEX_BINDINGS(HALVEX_CLEAR)
-#undef HALVEX_CLEAR
-    EngineLibrary = nullptr;
-}
-
 std::string u_IntToText(int32_t value) {
     // Widen first so that -2147483648 negates safely.
     int64_t wide = value;

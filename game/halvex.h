@@ -304,7 +304,9 @@ struct BindingType<-1> {
 HALVEX_BINDINGS(HALVEX_DECLARE)
 #undef HALVEX_DECLARE
 
-constexpr int HalvexBindingCount = 246;
+#define HALVEX_COUNT(var, name) +1
+constexpr int HalvexBindingCount = 0 HALVEX_BINDINGS(HALVEX_COUNT);
+#undef HALVEX_COUNT
 // The export name of each binding, in lookup order.
 extern const char* const HalvexExportNames[HalvexBindingCount];
 
@@ -318,10 +320,6 @@ extern void* EngineLibrary;
 // where a display exists, shown in a message box titled "Error" (not when the
 // environment variable HALVEX_NO_MESSAGEBOX is set).
 bool LoadEngine(const char* path, bool report);
-
-// Sets every binding back to null and forgets the library handle (the library
-// itself stays loaded). Used by tests that bind a fake engine.
-void UnbindEngine();
 
 // Every error that ends the game: the message on stderr and, where there is
 // a display, in a message box titled "Error" (HALVEX_NO_MESSAGEBOX turns the

@@ -75,7 +75,7 @@ static uint32_t ReadEntryLength(int32_t entry) {
 // announces a huge size costs no more memory than one row.
 namespace {
 
-constexpr uint32_t PackImageMaxEdge = 16384;
+constexpr uint32_t PackImageMaxEdge = HX_MAX_IMAGE_EDGE;
 
 struct PngReadState {
     const uint8_t* data;
@@ -83,7 +83,7 @@ struct PngReadState {
     size_t position;
     jmp_buf failed;
     char message[160];
-    png_bytep row;  // kept here, not in a local, so it survives the longjmp
+    png_bytep row;  // set after the setjmp: lives in the caller's frame (see ReadPackImage)
 };
 
 void PngReadBytes(png_structp png, png_bytep out, png_size_t count) {
@@ -101,11 +101,11 @@ void PngFail(png_structp png, png_const_charp message) {
 
 void PngIgnoreWarning(png_structp, png_const_charp) {}
 
-// Returns "" for a good image, otherwise what is wrong with it. Only plain
-// data lives in this frame, as libpng leaves it by longjmp.
-std::string PackImageProblem(const uint8_t* data, size_t size) {
-    if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return "not a PNG image (bad signature)";
-    PngReadState state{data, size, 0, {}, {0}, nullptr};
+// Reads the whole image; returns "" or what is wrong with it. libpng leaves
+// this frame by longjmp: only plain data lives here, and the only values
+// set after the setjmp belong to the caller's `state` (a local of this
+// frame changed between setjmp and longjmp would be indeterminate after it).
+__attribute__((noinline)) std::string ReadPackImage(PngReadState& state) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, PngFail, PngIgnoreWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -132,6 +132,13 @@ std::string PackImageProblem(const uint8_t* data, size_t size) {
     std::free(state.row);
     png_destroy_read_struct(&png, &info, nullptr);
     return "";
+}
+
+// Returns "" for a good image, otherwise what is wrong with it.
+std::string PackImageProblem(const uint8_t* data, size_t size) {
+    if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return "not a PNG image (bad signature)";
+    PngReadState state{data, size, 0, {}, {0}, nullptr};
+    return ReadPackImage(state);
 }
 
 }  // namespace

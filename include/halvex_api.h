@@ -21,6 +21,10 @@
 extern "C" {
 #endif
 
+/* The longest edge of an image (a texture, a pack image) and of the window's
+ * picture; bigger ones are refused or limited to it. */
+#define HX_MAX_IMAGE_EDGE 16384
+
 typedef uint32_t HxTexture; /* 0 = no texture */
 typedef uint32_t HxWidget;  /* 0 = no widget; gui_Set* ignore 0 */
 

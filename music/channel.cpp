@@ -119,8 +119,8 @@ uint32_t PeriodToFrequency(int32_t period, int32_t periodDelta, bool linear) {
 
 void FrequencyToStep(uint32_t frequency, uint32_t& stepInteger, uint32_t& stepFraction) {
     if (frequency > MAX_FREQUENCY) frequency = MAX_FREQUENCY;
-    stepInteger = frequency / 48000;
-    stepFraction = uint32_t((uint64_t(frequency % 48000) << 32) / 48000);
+    stepInteger = frequency / OUTPUT_RATE;
+    stepFraction = uint32_t((uint64_t(frequency % OUTPUT_RATE) << 32) / OUTPUT_RATE);
 }
 
 const InstrumentRecord* ChannelInstrument(const ChannelState& ch) {

@@ -3,11 +3,12 @@
 // UpdateVoice, which writes a channel's trigger, volume, panning and pitch
 // into its current voice at the end of every tick.
 #pragma once
+#include "format.h"
 #include "song.h"
 
 // Highest frequency a voice plays at: steps of 32.0 and more do not fit the
 // mixer's distance arithmetic, so the step stops just below 32.
-constexpr uint32_t MAX_FREQUENCY = 32 * 48000 - 1;
+constexpr uint32_t MAX_FREQUENCY = 32 * OUTPUT_RATE - 1;
 
 int32_t AmigaPeriod(int32_t realNote, const SampleRecord* sample);
 int32_t LinearPeriod(int32_t realNote, const SampleRecord* sample);

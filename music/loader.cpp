@@ -76,6 +76,32 @@ void LimitEnvelope(EnvelopePoint* points, uint8_t& count, uint8_t& type) {
         if (points[i].y > 64) points[i].y = 64;
 }
 
+// Past the end of the source every byte reads as zero, so the rest of a
+// delta-coded sample repeats: its last value (8 and 16 bits), or every 256
+// values (4-bit packing, which adds its table's first delta each time). The
+// values from `from` on repeat every `period`; the first period is written,
+// the rest is copied, and the source is skipped as the reads would have
+// moved it. A short file can declare a sample of many megabytes.
+uint32_t RepeatToEnd(int16_t* d, uint32_t from, uint32_t period, uint32_t length, uint64_t unreadBytes) {
+    for (uint32_t filled = period; from < length && filled < length - from; filled *= 2) {
+        uint32_t n = filled < length - from - filled ? filled : length - from - filled;
+        memcpy(d + from + filled, d + from, n * sizeof *d);
+    }
+    ReaderSkipUnread(unreadBytes);
+    return length;
+}
+
+// The same for the last value of an 8- or 16-bit sample (the heap's blocks
+// are zero already).
+uint32_t HoldToEnd(int16_t* d, uint32_t done, uint32_t length, uint16_t value, uint64_t unreadBytes) {
+    if (value == 0 || done == length) {
+        ReaderSkipUnread(unreadBytes);
+        return length;
+    }
+    d[done] = int16_t(value);
+    return RepeatToEnd(d, done, 1, length, unreadBytes);
+}
+
 bool ReadSampleData(SampleRecord& s) {
     int16_t* d = s.data;
     uint8_t buffer[CHUNK];
@@ -95,6 +121,15 @@ bool ReadSampleData(SampleRecord& s) {
                 d[out++] = int16_t(uint16_t(running) << 8);
             }
             done += n;
+            if (ReaderExhausted()) {
+                uint32_t first = out;
+                for (uint32_t i = 0; i < 256 && out < 2 * bytes; i++) {
+                    running = uint8_t(running + table[0]);
+                    d[out++] = int16_t(uint16_t(running) << 8);
+                }
+                RepeatToEnd(d, first, 256, 2 * bytes, bytes - done);
+                break;
+            }
         }
     } else {
         uint16_t sum = 0;
@@ -107,6 +142,8 @@ bool ReadSampleData(SampleRecord& s) {
                     d[done + i] = int16_t(sum);
                 }
                 done += n;
+                if (ReaderExhausted())
+                    done = HoldToEnd(d, done, s.length, sum, 2 * uint64_t(s.length - done));
             }
         } else {
             for (uint32_t done = 0; done < s.length;) {
@@ -117,6 +154,7 @@ bool ReadSampleData(SampleRecord& s) {
                     d[done + i] = int16_t(sum);
                 }
                 done += n;
+                if (ReaderExhausted()) done = HoldToEnd(d, done, s.length, sum, s.length - done);
             }
         }
     }

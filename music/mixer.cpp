@@ -9,9 +9,12 @@
 // and a steady volume needs no per-frame increments.
 #include "mixer.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <initializer_list>
+
+#include "testing.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -205,9 +208,13 @@ int MixerVectorLevelAvailable() {
     return 0;
 }
 
-int MixerVectorLevel = MixerVectorLevelAvailable();
-
 namespace {
+
+std::atomic<int> VectorLevel{MixerVectorLevelAvailable()};
+
+inline int Level() {
+    return VectorLevel.load(std::memory_order_relaxed);
+}
 
 // Spans shorter than this are not worth setting the lanes up for.
 constexpr uint32_t LANES_MIN_FRAMES = 8;
@@ -219,9 +226,10 @@ uint32_t MixFramesLanes(const SampleRecord* s, int64_t& x, int64_t step, Out* ou
                         int32_t& right, int32_t li, int32_t ri) {
 #if defined(__x86_64__)
     int64_t readable = int64_t(s->length) + SAMPLE_SPARE_VALUES;
-    if (MixerVectorLevel >= 2)
+    int level = Level();
+    if (level >= 2)
         return LanesAvx512::MixLanes<Backward, Kind>(s->data, readable, x, step, out, m, left, right, li, ri);
-    if (MixerVectorLevel == 1)
+    if (level == 1)
         return LanesAvx2::MixLanes<Backward, Kind>(s->data, readable, x, step, out, m, left, right, li, ri);
 #else
     (void)s, (void)x, (void)step, (void)out, (void)m, (void)left, (void)right, (void)li, (void)ri;
@@ -234,7 +242,7 @@ inline void MixFramesSteady(const SampleRecord* s, int64_t& x, int64_t step, Out
                             int32_t left, int32_t right) {
     bool whole = left % 128 == 0 && right % 128 == 0;
     uint32_t done = 0;
-    if (MixerVectorLevel && m >= LANES_MIN_FRAMES) {
+    if (Level() && m >= LANES_MIN_FRAMES) {
         if (whole)
             done = MixFramesLanes<Backward, Volumes::Whole>(s, x, step, out, m, left, right, 0, 0);
         else if (left >= 0 && right >= 0)
@@ -254,110 +262,130 @@ template <bool Backward, class Out>
 inline void MixFramesRamp(const SampleRecord* s, int64_t& x, int64_t step, Out* out, uint32_t m, int32_t& left,
                           int32_t& right, int32_t li, int32_t ri) {
     uint32_t done = 0;
-    if (MixerVectorLevel && m >= LANES_MIN_FRAMES && left >= 0 && right >= 0 &&
+    if (Level() && m >= LANES_MIN_FRAMES && left >= 0 && right >= 0 &&
         left + int32_t(m - 1) * li >= 0 && right + int32_t(m - 1) * ri >= 0)
         done = MixFramesLanes<Backward, Volumes::Ramp>(s, x, step, out, m, left, right, li, ri);
     if (done < m)
         MixFramesGeneral<Backward>(s->data, x, step, out + 2 * size_t(done), m - done, left, right, li, ri);
 }
 
+// Steps 1 to 3 of a span: the step in use and the frames until the voice
+// reaches or passes its next boundary (loop end, sample end, or loop start
+// going backwards; 0: it has reached it). Returns false when the voice is to
+// be left alone for the rest of the call.
+inline bool SpanLength(Voice& v, int64_t x, int64_t& step, uint64_t& frames) {
+    const SampleRecord* s = v.sample;
+    // 1. Distance to the next boundary.
+    int64_t distance;
+    if (v.direction == 0) {
+        uint64_t loopEnd = uint64_t(s->loopStart) + s->loopLength;
+        bool beforeLoopEnd = (x >> 32) < int64_t(loopEnd);
+        distance = (beforeLoopEnd ? int64_t(loopEnd << 32) : int64_t(uint64_t(s->length) << 32)) - x;
+    } else {
+        distance = x - (int64_t(s->loopStart) << 32);
+    }
+    // A voice a whole sample or more beyond its boundary (a start offset
+    // past a shorter sample or past the end of a loop it plays backwards)
+    // is left alone for the rest of this call: it falls silent until its
+    // next note. Less than one sample beyond is the carry of the step's
+    // five dropped bits after a span cut short of its boundary (the call
+    // ended, or a ramp did): the boundary counts as reached, else a
+    // looping voice would stand there for good.
+    if (distance <= -(int64_t(1) << 32)) return false;
+    // 2. The step, limited below 32.0; a step of 0 plays at about 40 Hz.
+    uint32_t stepInteger = v.stepInteger, stepFraction = v.stepFraction;
+    if (stepInteger > STEP_LIMIT_INTEGER) {
+        stepInteger = STEP_LIMIT_INTEGER;
+        stepFraction = 0xFFFFFFFF;
+    }
+    step = int64_t((uint64_t(stepInteger) << 32) | stepFraction);
+    uint32_t shifted = uint32_t(uint64_t(step) >> 5);
+    if (shifted == 0) {
+        v.stepFraction = ZERO_STEP_FRACTION;
+        step = ZERO_STEP_FRACTION;
+        shifted = ZERO_STEP_SHIFTED;
+    }
+    // 3. Frames until the boundary is reached or passed; a distance of 0
+    // or below is the boundary reached. The count is kept in 64 bits: a tiny
+    // step can make it exceed 32.
+    frames = 0;
+    if (distance > 0) {
+        uint64_t d = uint64_t(distance) >> 5;
+        frames = d / shifted + (d % shifted != 0 ? 1 : 0);
+    }
+    return true;
+}
+
+// Step 5: a new volume ramp when the targets changed; a running ramp cuts
+// the span at its end (returns true then, with m shortened).
+inline bool LimitToRamp(Voice& v, uint32_t& m) {
+    uint32_t targets = (uint32_t(v.leftTarget) << 16) + uint32_t(v.rightTarget);
+    if (v.rampLeft == 0 || targets != v.savedTargets) {
+        v.savedTargets = targets;
+        v.rightIncrement = (v.rightTarget * 128 - v.rightVolume) >> 7;
+        v.leftIncrement = (v.leftTarget * 128 - v.leftVolume) >> 7;
+        v.rampLeft = (v.rightIncrement || v.leftIncrement) ? RAMP_FRAMES : 0;
+    }
+    if (!v.rampLeft || m <= v.rampLeft) return false;
+    m = v.rampLeft;
+    return true;
+}
+
+// Step 6: mixes m frames of the span from x, with the voice's volumes and
+// ramp, and stores where the voice ends.
+template <bool Reference, class Out>
+inline void MixSpan(Voice& v, int64_t& x, int64_t step, Out* out, uint32_t m) {
+    const SampleRecord* s = v.sample;
+    if (Reference) {
+        if (v.direction)
+            MixFramesGeneral<true>(s->data, x, step, out, m, v.leftVolume, v.rightVolume, v.leftIncrement,
+                                   v.rightIncrement);
+        else
+            MixFramesGeneral<false>(s->data, x, step, out, m, v.leftVolume, v.rightVolume, v.leftIncrement,
+                                    v.rightIncrement);
+    } else if (v.rampLeft) {
+        if (v.direction)
+            MixFramesRamp<true>(s, x, step, out, m, v.leftVolume, v.rightVolume, v.leftIncrement,
+                                v.rightIncrement);
+        else
+            MixFramesRamp<false>(s, x, step, out, m, v.leftVolume, v.rightVolume, v.leftIncrement,
+                                 v.rightIncrement);
+    } else if (v.leftVolume == 0 && v.rightVolume == 0) {
+        // Silent: only the position moves, by exactly m steps.
+        x = v.direction ? x - step * int64_t(m) : x + step * int64_t(m);
+    } else if (v.direction) {
+        MixFramesSteady<true>(s, x, step, out, m, v.leftVolume, v.rightVolume);
+    } else {
+        MixFramesSteady<false>(s, x, step, out, m, v.leftVolume, v.rightVolume);
+    }
+    StorePosition(v, x);
+    if (v.rampLeft) {
+        v.rampLeft = uint16_t(v.rampLeft - m);
+        if (v.rampLeft == 0) {
+            v.rightIncrement = 0;
+            v.leftIncrement = 0;
+        }
+    }
+}
+
 template <bool Reference, class Out>
 void MixOne(Voice& v, Out* out, uint32_t frames) {
     uint32_t r = frames;
     while (v.sample) {
-        const SampleRecord* s = v.sample;
         int64_t x = VoicePosition(v);
-        // 1. Distance to the next boundary.
-        int64_t distance;
-        if (v.direction == 0) {
-            uint64_t loopEnd = uint64_t(s->loopStart) + s->loopLength;
-            bool beforeLoopEnd = (x >> 32) < int64_t(loopEnd);
-            distance = (beforeLoopEnd ? int64_t(loopEnd << 32) : int64_t(uint64_t(s->length) << 32)) - x;
-        } else {
-            distance = x - (int64_t(s->loopStart) << 32);
-        }
-        // A voice a whole sample or more beyond its boundary (a start offset
-        // past a shorter sample or past the end of a loop it plays backwards)
-        // is left alone for the rest of this call: it falls silent until its
-        // next note. Less than one sample beyond is the carry of the step's
-        // five dropped bits after a span cut short of its boundary (the call
-        // ended, or a ramp did): the boundary counts as reached, else a
-        // looping voice would stand there for good.
-        if (distance <= -(int64_t(1) << 32)) return;
-        // 2. The step, limited below 32.0; a step of 0 plays at about 40 Hz.
-        uint32_t stepInteger = v.stepInteger, stepFraction = v.stepFraction;
-        if (stepInteger > STEP_LIMIT_INTEGER) {
-            stepInteger = STEP_LIMIT_INTEGER;
-            stepFraction = 0xFFFFFFFF;
-        }
-        int64_t step = int64_t((uint64_t(stepInteger) << 32) | stepFraction);
-        uint32_t shifted = uint32_t(uint64_t(step) >> 5);
-        if (shifted == 0) {
-            v.stepFraction = ZERO_STEP_FRACTION;
-            step = ZERO_STEP_FRACTION;
-            shifted = ZERO_STEP_SHIFTED;
-        }
-        // 3. Frames until the boundary is reached or passed; a distance of 0
-        // is the boundary reached. The count is kept in 64 bits: a tiny step
-        // can make it exceed 32.
-        uint64_t f = 0;
-        if (distance > 0) {
-            uint64_t d = uint64_t(distance) >> 5;
-            f = d / shifted + (d % shifted != 0 ? 1 : 0);
-        }
+        int64_t step;
+        uint64_t f;
+        if (!SpanLength(v, x, step, f)) return;
         bool beyond = false;
         if (f != 0) {
-            // 4.
+            // 4. The span ends at the boundary, the end of the call or the end of a ramp.
             beyond = f > r;
             uint32_t m = beyond ? r : uint32_t(f);
-            // 5. Volume ramp.
-            uint32_t targets = (uint32_t(v.leftTarget) << 16) + uint32_t(v.rightTarget);
-            if (v.rampLeft == 0 || targets != v.savedTargets) {
-                v.savedTargets = targets;
-                v.rightIncrement = (v.rightTarget * 128 - v.rightVolume) >> 7;
-                v.leftIncrement = (v.leftTarget * 128 - v.leftVolume) >> 7;
-                v.rampLeft = (v.rightIncrement || v.leftIncrement) ? RAMP_FRAMES : 0;
-            }
-            bool cut = false;
-            if (v.rampLeft && m > v.rampLeft) {
-                m = v.rampLeft;
-                cut = true;
-            }
-            // 6. Mix.
-            const int16_t* data = s->data;
-            if (Reference) {
-                if (v.direction)
-                    MixFramesGeneral<true>(data, x, step, out, m, v.leftVolume, v.rightVolume,
-                                           v.leftIncrement, v.rightIncrement);
-                else
-                    MixFramesGeneral<false>(data, x, step, out, m, v.leftVolume, v.rightVolume,
-                                            v.leftIncrement, v.rightIncrement);
-            } else if (v.rampLeft) {
-                if (v.direction)
-                    MixFramesRamp<true>(s, x, step, out, m, v.leftVolume, v.rightVolume, v.leftIncrement,
-                                        v.rightIncrement);
-                else
-                    MixFramesRamp<false>(s, x, step, out, m, v.leftVolume, v.rightVolume, v.leftIncrement,
-                                         v.rightIncrement);
-            } else if (v.leftVolume == 0 && v.rightVolume == 0) {
-                // Silent: only the position moves, by exactly m steps.
-                x = v.direction ? x - step * int64_t(m) : x + step * int64_t(m);
-            } else if (v.direction) {
-                MixFramesSteady<true>(s, x, step, out, m, v.leftVolume, v.rightVolume);
-            } else {
-                MixFramesSteady<false>(s, x, step, out, m, v.leftVolume, v.rightVolume);
-            }
-            StorePosition(v, x);
+            bool cut = LimitToRamp(v, m);
+            MixSpan<Reference>(v, x, step, out, m);
             // 7.
             r -= m;
             out += 2 * size_t(m);
-            if (v.rampLeft) {
-                v.rampLeft = uint16_t(v.rampLeft - m);
-                if (v.rampLeft == 0) {
-                    v.rightIncrement = 0;
-                    v.leftIncrement = 0;
-                }
-            }
             if (cut) {
                 if (r == 0) return;
                 continue;
@@ -371,6 +399,14 @@ void MixOne(Voice& v, Out* out, uint32_t frames) {
 }
 
 }  // namespace
+
+int MixerVectorLevel() {
+    return Level();
+}
+
+void SetMixerVectorLevel(int level) {
+    VectorLevel.store(level);
+}
 
 void MixVoice(Voice& voice, int64_t* dest, uint32_t frames) {
     MixOne<false>(voice, dest, frames);
@@ -399,9 +435,6 @@ uint64_t VoiceBound(const Voice& v) {
     return (most << 14) + 1;
 }
 
-// Frames mixed at a time in 32-bit sums.
-constexpr uint32_t NARROW_FRAMES = 1024;
-
 __attribute__((always_inline)) inline void WidenBody(const int32_t* sums, int64_t* dest, uint32_t count) {
     for (uint32_t i = 0; i < count; i++) dest[i] += sums[i];
 }
@@ -425,17 +458,17 @@ void MixVoices(int64_t* dest, uint32_t frames) {
     uint64_t bound = 0;
     for (uint32_t i = 0; i < count; i++)
         if (Song.voices[i].sample) bound += VoiceBound(Song.voices[i]);
-    if (bound > uint64_t(INT32_MAX) || frames > NARROW_FRAMES) {
+    if (bound > uint64_t(INT32_MAX) || frames > BLOCK_FRAMES) {
         for (uint32_t i = 0; i < count; i++)
             if (Song.voices[i].sample) MixOne<false>(Song.voices[i], dest, frames);
         return;
     }
-    int32_t sums[2 * NARROW_FRAMES];
+    int32_t sums[2 * BLOCK_FRAMES];
     memset(sums, 0, 2 * size_t(frames) * sizeof sums[0]);
     for (uint32_t i = 0; i < count; i++)
         if (Song.voices[i].sample) MixOne<false>(Song.voices[i], sums, frames);
 #if defined(__x86_64__)
-    if (MixerVectorLevel) return WidenAvx2(sums, dest, 2 * frames);
+    if (Level()) return WidenAvx2(sums, dest, 2 * frames);
 #endif
     Widen(sums, dest, 2 * frames);
 }

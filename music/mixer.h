@@ -8,6 +8,7 @@
 #pragma once
 #include <cstdint>
 
+#include "format.h"
 #include "song.h"
 
 constexpr uint32_t RAMP_FRAMES = 128;
@@ -24,10 +25,11 @@ void MixVoices(int64_t* dest, uint32_t frames);
 void MixVoicesReference(int64_t* dest, uint32_t frames);
 
 // The widest vector code the processor offers the fast mixer (0 none, 1 AVX2,
-// 2 AVX-512 with word lanes), and the one it uses: tests and benchmarks set
-// a lower one to compare every path with the reference.
+// 2 AVX-512 with word lanes), and the one the mixer and the conversion use:
+// the widest, unless a test chose a lower one (testing.h). Read on the
+// output thread.
 int MixerVectorLevelAvailable();
-extern int MixerVectorLevel;
+int MixerVectorLevel();
 
 // One voice, for tests: the same code paths as MixVoices.
 void MixVoice(Voice& voice, int64_t* dest, uint32_t frames);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "player.h"
 #include "replayer.h"
 
 namespace {

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int SDL_BUFFER_FRAMES = 1024;  // one ring block per callback
+constexpr int SDL_BUFFER_FRAMES = BLOCK_FRAMES;  // one ring block per callback
 
 class SdlOutput final : public OutputDevice {
    public:

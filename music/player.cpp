@@ -23,8 +23,6 @@ uint8_t NoLoop = 0;
 
 bool (*RowStartHook)(int32_t order, int32_t row, bool byPatternLoop) = nullptr;
 void (*SongEndHandler)() = nullptr;
-uint32_t LastBlockFrames = 0;
-uint64_t SongFramesPlayed = 0;
 
 namespace {
 
@@ -43,17 +41,21 @@ int64_t MixBuffer[2 * BLOCK_FRAMES];
 // into vector code; an AVX2 copy is used where the processor has it. (The
 // choice is made in code rather than by the loader's ifunc resolution, which
 // runs too early for the sanitizer runtimes.)
+// One mix value to an output sample: 32-bit mix sums saturate rather than
+// wrap; |v| / 16,320 rounded half up is (|v| + 8,160) / 16,320, all of it in
+// 32 unsigned bits; the magnitude is scaled by the gain, then signed.
+__attribute__((always_inline)) inline int16_t ConvertOne(int64_t v, uint32_t gain) {
+    v = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : v;
+    uint32_t a = uint32_t(v < 0 ? -v : v);
+    uint32_t m = (a + uint32_t(MIX_HALF)) / uint32_t(MIX_UNIT);
+    m = m > OUTPUT_MAX ? uint32_t(OUTPUT_MAX) : m;
+    int32_t s = int32_t((m * gain) >> 15);
+    return int16_t(v < 0 ? -s : s);
+}
+
 __attribute__((always_inline)) inline void ConvertValuesBody(const int64_t* in, int16_t* out, uint32_t count,
                                                              uint32_t gain) {
-    for (uint32_t i = 0; i < count; i++) {
-        int64_t v = in[i];
-        v = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : v;
-        uint32_t a = uint32_t(v < 0 ? -v : v);
-        uint32_t m = (a + uint32_t(MIX_HALF)) / uint32_t(MIX_UNIT);
-        m = m > OUTPUT_MAX ? uint32_t(OUTPUT_MAX) : m;
-        int32_t s = int32_t((m * gain) >> 15);
-        out[i] = int16_t(v < 0 ? -s : s);
-    }
+    for (uint32_t i = 0; i < count; i++) out[i] = ConvertOne(in[i], gain);
 }
 
 void ConvertValuesPlain(const int64_t* in, int16_t* out, uint32_t count, uint32_t gain) {
@@ -100,8 +102,9 @@ __attribute__((target("avx2,avx512f,avx512vl"))) void ConvertValuesAvx512(const 
 void ConvertValues(const int64_t* in, int16_t* out, uint32_t count, uint32_t gain) {
 #if defined(__x86_64__)
     // The mixer's choice of vector code holds for the conversion too.
-    if (MixerVectorLevel >= 2) return ConvertValuesAvx512(in, out, count, gain);
-    if (MixerVectorLevel == 1) return ConvertValuesAvx2(in, out, count, gain);
+    int level = MixerVectorLevel();
+    if (level >= 2) return ConvertValuesAvx512(in, out, count, gain);
+    if (level == 1) return ConvertValuesAvx2(in, out, count, gain);
 #endif
     ConvertValuesPlain(in, out, count, gain);
 }
@@ -119,11 +122,7 @@ void ConvertBlock(uint32_t frames) {
 // this block, then let the control side stop everything.
 void EndSong(uint32_t frames) {
     ConvertBlock(frames);
-    LastBlockFrames = frames;
-    if (SongEndHandler)
-        SongEndHandler();
-    else
-        SongHeapDestroy();
+    if (SongEndHandler) SongEndHandler();
 }
 
 }  // namespace
@@ -141,25 +140,20 @@ void ConvertMixValues(const int64_t* mix, int16_t* out, uint32_t count, uint32_t
 }
 
 int16_t ConvertSample(int64_t value, uint32_t gain) {
-    // 32-bit mix sums saturate rather than wrap.
-    if (value > INT32_MAX) value = INT32_MAX;
-    if (value < INT32_MIN) value = INT32_MIN;
-    // |v| / 16,320 rounded half up is (|v| + 8,160) / 16,320; all of it fits
-    // 32 unsigned bits.
-    uint32_t a = uint32_t(value < 0 ? -value : value);
-    uint32_t m = (a + uint32_t(MIX_HALF)) / uint32_t(MIX_UNIT);
-    if (m > OUTPUT_MAX) m = OUTPUT_MAX;
-    int32_t s = int32_t((m * gain) >> 15);
-    return int16_t(value < 0 ? -s : s);
+    return ConvertOne(value, gain);
 }
 
 bool SongLoaded() {
     return SongHeapExists() && Song.voices;
 }
 
+RowMark BlockRows[BLOCK_FRAMES];
+uint32_t BlockRowCount = 0;
+
 uint32_t MixBlock(void (*mix)(int64_t*, uint32_t), bool& ended) {
     memset(MixBuffer, 0, sizeof MixBuffer);
     ended = false;
+    BlockRowCount = 0;
     uint32_t done = 0;
     while (done < BLOCK_FRAMES) {
         if (Song.framesLeft == 0) {
@@ -193,6 +187,8 @@ uint32_t MixBlock(void (*mix)(int64_t*, uint32_t), bool& ended) {
                         Song.nextRow = 0;
                     }
                 }
+                // Every tick mixes a frame at least, so the marks never outnumber the frames.
+                BlockRows[BlockRowCount++] = {done, Song.order, Song.row};
             } else {
                 ProcessTick();
             }
@@ -210,7 +206,6 @@ uint32_t MixBlock(void (*mix)(int64_t*, uint32_t), bool& ended) {
         mix(MixBuffer + 2 * done, n);
         Song.framesLeft -= n;
         done += n;
-        SongFramesPlayed += n;
     }
     return done;
 }
@@ -220,7 +215,6 @@ void ConvertMixed(uint32_t firstFrame, uint32_t frames, uint32_t gain, int16_t* 
 }
 
 void FillBlock() {
-    LastBlockFrames = BLOCK_FRAMES;
     if (!PauseFlag.load(std::memory_order_relaxed) && SongLoaded()) {
         bool ended = false;
         uint32_t frames = MixBlock(MixVoices, ended);

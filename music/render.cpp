@@ -26,6 +26,8 @@ struct RenderState {
     bool onePass;
     void (*mix)(int64_t*, uint32_t);
     uint32_t first, end;  // frames of the last mixed block not yet delivered
+    uint32_t nextMark;    // the block's first row mark not yet delivered
+    int32_t order, row;   // where the last frame delivered was played
     uint64_t frames;
 };
 RenderState Render{};
@@ -46,7 +48,6 @@ MusicRenderResult Open(SourceKind kind, const void* source, uintptr_t size, cons
     Render.onePass = options.onePass;
     Render.mix = options.referenceMixer ? MixVoicesReference : MixVoices;
     NoLoop = options.noLoop ? 1 : 0;
-    SongFramesPlayed = 0;
     if (options.onePass) OnePassBegin();
     return MUSIC_RENDER_OK;
 }
@@ -74,6 +75,7 @@ uint32_t MusicRender(int16_t* out, uint32_t frames, int32_t volume) {
         if (Render.first == Render.end) {
             if (Render.ended) break;
             Render.first = 0;
+            Render.nextMark = 0;
             Render.end = MixBlock(Render.mix, Render.ended);
             if (Render.end == 0) break;
         }
@@ -82,6 +84,11 @@ uint32_t MusicRender(int16_t* out, uint32_t frames, int32_t volume) {
         ConvertMixed(Render.first, n, gain, out + 2 * size_t(produced));
         Render.first += n;
         produced += n;
+        for (; Render.nextMark < BlockRowCount && BlockRows[Render.nextMark].frame < Render.first;
+             Render.nextMark++) {
+            Render.order = BlockRows[Render.nextMark].order;
+            Render.row = BlockRows[Render.nextMark].row;
+        }
     }
     Render.frames += produced;
     return produced;
@@ -89,7 +96,7 @@ uint32_t MusicRender(int16_t* out, uint32_t frames, int32_t volume) {
 
 MusicRenderPosition MusicRenderWhere() {
     if (!Render.open) return {0, 0, 0, false};
-    return {Song.order, Song.row, Render.frames, Render.ended && Render.first == Render.end};
+    return {Render.order, Render.row, Render.frames, Render.ended && Render.first == Render.end};
 }
 
 void MusicRenderClose() {

@@ -10,7 +10,9 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t MUSIC_RENDER_RATE = 48000;  // frames per second; a frame is left, right
+#include "format.h"
+
+constexpr uint32_t MUSIC_RENDER_RATE = OUTPUT_RATE;  // frames per second; a frame is left, right
 
 struct MusicRenderOptions {
     bool noLoop = false;   // end at the song's end instead of jumping to its restart position
@@ -41,8 +43,8 @@ MusicRenderResult MusicRenderOpenFile(const char* path, const MusicRenderOptions
 uint32_t MusicRender(int16_t* out, uint32_t frames, int32_t volume);
 
 struct MusicRenderPosition {
-    int32_t order;    // index in the order list of the row playing (or last played)
-    int32_t row;      // that row
+    int32_t order;    // index in the order list of the row the last frame rendered belongs to
+    int32_t row;      // that row (0, 0 before the first frame)
     uint64_t frames;  // frames rendered since the open
     bool ended;       // the song has ended (no-loop or one pass): MusicRender gives no more
 };

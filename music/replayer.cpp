@@ -1,6 +1,8 @@
 // replayer.cpp - ProcessRow, ProcessTick and the effects.
 #include "replayer.h"
 
+#include <array>
+
 #include "channel.h"
 
 namespace {
@@ -194,137 +196,99 @@ struct RowContext {
     bool jumped;  // a B effect in an earlier channel of this row
 };
 
-// Tick 0 of portamento, vibrato and the fine slides: memories and targets.
-void PitchRow(ChannelState& ch, const PatternCell& cell) {
-    uint8_t xx = cell.parameter;
-    uint8_t x = xx >> 4, y = xx & 15;
-    switch (cell.effect) {
-        case PORTA_UP:
-        case PORTA_DOWN:
-            if (xx) ch.portaMemory = xx;
-            break;
-        case TONE_PORTA:
-            if (xx) ch.portaSpeed = xx;
-            ch.portaTarget = ch.notePeriod;
-            ch.updateFlags &= uint8_t(~(UPDATE_TRIGGER | UPDATE_FREQUENCY));
-            break;
-        case VIBRATO:
-            if (x) ch.vibratoSpeed = x;
-            if (y) ch.vibratoDepth = y;
-            Vibrato(ch);
-            break;
-        case TONE_PORTA_SLIDE:
-            if (xx) ch.volumeSlideMemory = xx;
-            ch.portaTarget = ch.notePeriod;
-            ch.updateFlags &= uint8_t(~(UPDATE_TRIGGER | UPDATE_FREQUENCY));
-            break;
-        case VIBRATO_SLIDE:
-            if (xx) ch.volumeSlideMemory = xx;
-            Vibrato(ch);
-            break;
-        case EXTRA_FINE_PORTA:
-            if (x == 1) {
-                if (y) ch.extraFineUpMemory = y;
-                Add(ch.period, -int32_t(ch.extraFineUpMemory));
-            } else if (x == 2) {
-                if (y) ch.extraFineDownMemory = y;
-                Add(ch.period, ch.extraFineDownMemory);
-            }
-            break;
-        default:
-            break;
+// What an effect's row and tick work gets: the channel, the cell (its
+// parameter xx split into the nibbles x and y), the channel's sample and
+// instrument, and the row's shared state (null on later ticks).
+struct EffectArgs {
+    ChannelState& ch;
+    const PatternCell& cell;
+    const SampleRecord* sample;
+    const InstrumentRecord* ins;
+    RowContext* row;
+    uint8_t xx, x, y;
+};
+using EffectWork = void (*)(const EffectArgs&);
+
+// Portamento memory, tone-portamento target, vibrato.
+void PortaRow(const EffectArgs& e) {
+    if (e.xx) e.ch.portaMemory = e.xx;
+}
+void TonePortaTarget(ChannelState& ch) {
+    ch.portaTarget = ch.notePeriod;
+    ch.updateFlags &= uint8_t(~(UPDATE_TRIGGER | UPDATE_FREQUENCY));
+}
+void TonePortaRow(const EffectArgs& e) {
+    if (e.xx) e.ch.portaSpeed = e.xx;
+    TonePortaTarget(e.ch);
+}
+void VibratoRow(const EffectArgs& e) {
+    if (e.x) e.ch.vibratoSpeed = e.x;
+    if (e.y) e.ch.vibratoDepth = e.y;
+    Vibrato(e.ch);
+}
+void TonePortaSlideRow(const EffectArgs& e) {
+    if (e.xx) e.ch.volumeSlideMemory = e.xx;
+    TonePortaTarget(e.ch);
+}
+void VibratoSlideRow(const EffectArgs& e) {
+    if (e.xx) e.ch.volumeSlideMemory = e.xx;
+    Vibrato(e.ch);
+}
+void ExtraFinePortaRow(const EffectArgs& e) {
+    ChannelState& ch = e.ch;
+    if (e.x == 1) {
+        if (e.y) ch.extraFineUpMemory = e.y;
+        Add(ch.period, -int32_t(ch.extraFineUpMemory));
+    } else if (e.x == 2) {
+        if (e.y) ch.extraFineDownMemory = e.y;
+        Add(ch.period, ch.extraFineDownMemory);
     }
 }
 
-// Tick 0 of the volume effects, global volume, key-off, envelope position,
-// retrig and tremor.
-void VolumeRow(ChannelState& ch, const PatternCell& cell, const InstrumentRecord* ins) {
-    uint8_t xx = cell.parameter;
-    uint8_t x = xx >> 4, y = xx & 15;
-    switch (cell.effect) {
-        case TREMOLO:
-            if (x) ch.tremoloSpeed = x;
-            if (y) ch.tremoloDepth = y;
-            break;
-        case VOLUME_SLIDE:
-            if (xx) ch.volumeSlideMemory = xx;
-            break;
-        case SET_VOLUME:
-            ch.volume = xx;
-            break;
-        case GLOBAL_VOLUME:
-            Song.globalVolume = xx;
-            break;
-        case GLOBAL_SLIDE:
-            if (xx) Song.globalSlideMemory = xx;
-            break;
-        case KEY_OFF:
-            ch.keyOff = 1;
-            break;
-        case ENVELOPE_POSITION:
-            SetEnvelopePosition(ch, ins, xx);
-            break;
-        case MULTI_RETRIG:
-            if (xx) {
-                ch.retrigVolume = x;
-                ch.retrigInterval = y;
-            }
-            break;
-        case TREMOR:
-            if (xx) {
-                ch.tremorOn = x;
-                ch.tremorOff = y;
-            }
-            Tremor(ch);
-            break;
-        default:
-            break;
+// Volume, global volume, key-off, envelope position, retrig and tremor.
+void TremoloRow(const EffectArgs& e) {
+    if (e.x) e.ch.tremoloSpeed = e.x;
+    if (e.y) e.ch.tremoloDepth = e.y;
+}
+void VolumeSlideRow(const EffectArgs& e) {
+    if (e.xx) e.ch.volumeSlideMemory = e.xx;
+}
+void MultiRetrigRow(const EffectArgs& e) {
+    if (!e.xx) return;
+    e.ch.retrigVolume = e.x;
+    e.ch.retrigInterval = e.y;
+}
+void TremorRow(const EffectArgs& e) {
+    if (e.xx) {
+        e.ch.tremorOn = e.x;
+        e.ch.tremorOff = e.y;
     }
+    Tremor(e.ch);
 }
 
-void PanningRow(ChannelState& ch, const PatternCell& cell) {
-    uint8_t xx = cell.parameter;
-    switch (cell.effect) {
-        case SET_PANNING:
-            ch.panning = xx;
-            ch.updateFlags |= UPDATE_PANNING;
-            break;
-        case PANNING_SLIDE:
-            if (xx) {
-                ch.panningSlideMemory = xx;
-                ch.updateFlags |= UPDATE_PANNING;
-            }
-            break;
-        default:
-            break;
-    }
+void PanningSlideRow(const EffectArgs& e) {
+    if (!e.xx) return;
+    e.ch.panningSlideMemory = e.xx;
+    e.ch.updateFlags |= UPDATE_PANNING;
 }
 
 // Position jump, pattern break and speed or tempo.
-void SongPositionRow(const PatternCell& cell, RowContext& row) {
-    uint8_t xx = cell.parameter;
-    uint8_t x = xx >> 4, y = xx & 15;
-    switch (cell.effect) {
-        case POSITION_JUMP:
-            Song.nextOrder = xx >= Song.songLength ? 0 : xx;
-            Song.nextRow = 0;
-            Song.patternLoopJump = 0;
-            row.jumped = true;
-            break;
-        case PATTERN_BREAK:
-            Song.nextRow = 10 * x + y;
-            Song.patternLoopJump = 0;
-            if (!row.jumped) Song.nextOrder = Song.order + 1 >= Song.songLength ? 0 : Song.order + 1;
-            break;
-        case SPEED_TEMPO:
-            if (xx < TEMPO_THRESHOLD)
-                Song.speed = xx;
-            else
-                Song.framesPerTick = FRAMES_PER_BEAT_UNIT / xx;
-            break;
-        default:
-            break;
-    }
+void PositionJumpRow(const EffectArgs& e) {
+    Song.nextOrder = e.xx >= Song.songLength ? 0 : e.xx;
+    Song.nextRow = 0;
+    Song.patternLoopJump = 0;
+    e.row->jumped = true;
+}
+void PatternBreakRow(const EffectArgs& e) {
+    Song.nextRow = 10 * e.x + e.y;
+    Song.patternLoopJump = 0;
+    if (!e.row->jumped) Song.nextOrder = Song.order + 1 >= Song.songLength ? 0 : Song.order + 1;
+}
+void SpeedTempoRow(const EffectArgs& e) {
+    if (e.xx < TEMPO_THRESHOLD)
+        Song.speed = e.xx;
+    else
+        Song.framesPerTick = FRAMES_PER_BEAT_UNIT / e.xx;
 }
 
 // E6y: y = 0 marks the loop's first row; otherwise jump back to it y times.
@@ -349,10 +313,10 @@ void PatternLoopRow(ChannelState& ch, uint8_t y) {
 
 // 9xx: the start offset of the next trigger; an offset at or beyond the loop's
 // end restarts the playing voice from its beginning instead.
-void SampleOffsetRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample) {
-    uint8_t xx = cell.parameter;
-    if (xx) ch.offsetMemory = uint32_t(xx) * 256;
-    if (uint64_t(ch.offsetMemory) >= uint64_t(sample->loopStart) + sample->loopLength) {
+void SampleOffsetRow(const EffectArgs& e) {
+    ChannelState& ch = e.ch;
+    if (e.xx) ch.offsetMemory = uint32_t(e.xx) * 256;
+    if (uint64_t(ch.offsetMemory) >= uint64_t(e.sample->loopStart) + e.sample->loopLength) {
         ch.updateFlags &= uint8_t(~UPDATE_TRIGGER);
         ch.voice->position = 0;
         ch.voice->fraction = 0;
@@ -362,10 +326,10 @@ void SampleOffsetRow(ChannelState& ch, const PatternCell& cell, const SampleReco
 }
 
 // The extended effects E1..EE at tick 0.
-void ExtendedRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample, RowContext& row) {
-    uint8_t xx = cell.parameter;
-    uint8_t x = xx >> 4, y = xx & 15;
-    switch (x) {
+void ExtendedRow(const EffectArgs& e) {
+    ChannelState& ch = e.ch;
+    uint8_t y = e.y;
+    switch (e.x) {
         case 1:
             if (y) ch.finePortaUpMemory = y;
             Add(ch.period, -4 * int32_t(ch.finePortaUpMemory));
@@ -379,7 +343,7 @@ void ExtendedRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* 
             break;
         case 5:
             // The shared empty sample is never written.
-            if (sample != &EmptySample) const_cast<SampleRecord*>(sample)->finetune = int8_t(y);
+            if (e.sample != &EmptySample) const_cast<SampleRecord*>(e.sample)->finetune = int8_t(y);
             break;
         case 6:
             PatternLoopRow(ch, y);
@@ -400,9 +364,9 @@ void ExtendedRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* 
             Add(ch.volume, -int32_t(ch.fineVolumeMemory));
             break;
         case 0xD:
-            ch.period = row.savedPeriod;
-            ch.volume = row.savedVolume;
-            ch.panning = row.savedPanning;
+            ch.period = e.row->savedPeriod;
+            ch.volume = e.row->savedVolume;
+            ch.panning = e.row->savedPanning;
             ch.updateFlags = 0;
             break;
         case 0xE:
@@ -413,137 +377,55 @@ void ExtendedRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* 
     }
 }
 
-// Tick 0 of an effect, by group: pitch slides and portamento, volume,
-// panning, the song's position (jumps, breaks, speed), the sample offset,
-// and the extended effects (E1..EE, the pattern loop among them).
-void EffectRow(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample,
-               const InstrumentRecord* ins, RowContext& row) {
-    switch (cell.effect) {
-        case PORTA_UP:
-        case PORTA_DOWN:
-        case TONE_PORTA:
-        case VIBRATO:
-        case TONE_PORTA_SLIDE:
-        case VIBRATO_SLIDE:
-        case EXTRA_FINE_PORTA:
-            PitchRow(ch, cell);
-            break;
-        case TREMOLO:
-        case VOLUME_SLIDE:
-        case SET_VOLUME:
-        case GLOBAL_VOLUME:
-        case GLOBAL_SLIDE:
-        case KEY_OFF:
-        case ENVELOPE_POSITION:
-        case MULTI_RETRIG:
-        case TREMOR:
-            VolumeRow(ch, cell, ins);
-            break;
-        case SET_PANNING:
-        case PANNING_SLIDE:
-            PanningRow(ch, cell);
-            break;
-        case POSITION_JUMP:
-        case PATTERN_BREAK:
-        case SPEED_TEMPO:
-            SongPositionRow(cell, row);
-            break;
-        case SAMPLE_OFFSET:
-            SampleOffsetRow(ch, cell, sample);
-            break;
-        case EXTENDED:
-            ExtendedRow(ch, cell, sample, row);
-            break;
-        default:
-            break;
-    }
+// Arpeggio and the portamentos on later ticks.
+void ArpeggioTick(const EffectArgs& e) {
+    if (!e.xx) return;
+    ChannelState& ch = e.ch;
+    uint32_t tick = Song.tick;
+    uint32_t semitones = tick % 3 == 0 ? 0 : tick % 3 == 1 ? e.x : e.y;
+    if (Song.flags & 1)
+        ch.periodDelta = 64 * int32_t(semitones);
+    else
+        ch.periodDelta =
+            AmigaPeriod(ch.realNote + int32_t(semitones), e.sample) - AmigaPeriod(ch.realNote, e.sample);
+    ch.updateFlags |= UPDATE_FREQUENCY;
+}
+void PortaUpTick(const EffectArgs& e) {
+    ChannelState& ch = e.ch;
+    int64_t p = int64_t(ch.period) - 4 * int64_t(ch.portaMemory);
+    ch.period = Sat(p < 1 ? 1 : p);
+    ch.periodDelta = 0;
+    ch.updateFlags |= UPDATE_FREQUENCY;
+}
+void PortaDownTick(const EffectArgs& e) {
+    ChannelState& ch = e.ch;
+    Add(ch.period, 4 * int64_t(ch.portaMemory));
+    ch.periodDelta = 0;
+    ch.updateFlags |= UPDATE_FREQUENCY;
 }
 
-// Arpeggio, portamento, tone portamento and vibrato on later ticks.
-void PitchTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample) {
-    uint8_t xx = cell.parameter;
-    uint8_t x = xx >> 4, y = xx & 15;
-    uint32_t tick = Song.tick;
-    switch (cell.effect) {
-        case ARPEGGIO:
-            if (xx) {
-                uint32_t semitones = tick % 3 == 0 ? 0 : tick % 3 == 1 ? x : y;
-                if (Song.flags & 1)
-                    ch.periodDelta = 64 * int32_t(semitones);
-                else
-                    ch.periodDelta = AmigaPeriod(ch.realNote + int32_t(semitones), sample) -
-                                     AmigaPeriod(ch.realNote, sample);
-                ch.updateFlags |= UPDATE_FREQUENCY;
-            }
-            break;
-        case PORTA_UP: {
-            int64_t p = int64_t(ch.period) - 4 * int64_t(ch.portaMemory);
-            ch.period = Sat(p < 1 ? 1 : p);
-            ch.periodDelta = 0;
-            ch.updateFlags |= UPDATE_FREQUENCY;
-            break;
-        }
-        case PORTA_DOWN:
-            Add(ch.period, 4 * int64_t(ch.portaMemory));
-            ch.periodDelta = 0;
-            ch.updateFlags |= UPDATE_FREQUENCY;
-            break;
-        case TONE_PORTA:
-            TonePorta(ch);
-            break;
-        case VIBRATO:
-            Vibrato(ch);
-            break;
-        case TONE_PORTA_SLIDE:
-            TonePorta(ch);
-            VolumeSlide(ch);
-            break;
-        case VIBRATO_SLIDE:
-            Vibrato(ch);
-            VolumeSlide(ch);
-            break;
-        default:
-            break;
-    }
+// The global slide and multi-retrig on later ticks.
+void GlobalSlideTick(const EffectArgs&) {
+    uint8_t m = Song.globalSlideMemory;
+    if (m >> 4)
+        Add(Song.globalVolume, m >> 4);
+    else
+        Add(Song.globalVolume, -(m & 15));
 }
-
-// Tremolo, volume slides, global slide, multi-retrig and tremor on later ticks.
-void VolumeTick(ChannelState& ch, const PatternCell& cell) {
-    uint32_t tick = Song.tick;
-    switch (cell.effect) {
-        case TREMOLO:
-            Tremolo(ch);
-            break;
-        case VOLUME_SLIDE:
-            VolumeSlide(ch);
-            break;
-        case GLOBAL_SLIDE: {
-            uint8_t m = Song.globalSlideMemory;
-            if (m >> 4)
-                Add(Song.globalVolume, m >> 4);
-            else
-                Add(Song.globalVolume, -(m & 15));
-            break;
+void MultiRetrigTick(const EffectArgs& e) {
+    ChannelState& ch = e.ch;
+    if (ch.retrigInterval && Song.tick % ch.retrigInterval == 0) {
+        ch.updateFlags |= UPDATE_TRIGGER;
+        if (ch.retrigVolume) {
+            ch.updateFlags |= UPDATE_VOLUME;
+            ch.volume = RetrigVolume(ch.volume, ch.retrigVolume);
         }
-        case MULTI_RETRIG:
-            if (ch.retrigInterval && tick % ch.retrigInterval == 0) {
-                ch.updateFlags |= UPDATE_TRIGGER;
-                if (ch.retrigVolume) {
-                    ch.updateFlags |= UPDATE_VOLUME;
-                    ch.volume = RetrigVolume(ch.volume, ch.retrigVolume);
-                }
-            }
-            break;
-        case TREMOR:
-            Tremor(ch);
-            break;
-        default:
-            break;
     }
 }
 
 // The panning slide on later ticks.
-void PanningTick(ChannelState& ch) {
+void PanningSlideTick(const EffectArgs& e) {
+    ChannelState& ch = e.ch;
     uint8_t m = ch.panningSlideMemory;
     if (m >> 4) {
         int64_t p = int64_t(ch.panning) + (m >> 4);
@@ -556,9 +438,9 @@ void PanningTick(ChannelState& ch) {
 }
 
 // E9 (retrigger), EC (note cut) and ED (note delay) on later ticks.
-void ExtendedTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample) {
-    uint8_t xx = cell.parameter;
-    uint8_t x = xx >> 4, y = xx & 15;
+void ExtendedTick(const EffectArgs& e) {
+    ChannelState& ch = e.ch;
+    uint8_t x = e.x, y = e.y;
     uint32_t tick = Song.tick;
     if (x == 9) {
         if (y && tick % y == 0) ch.updateFlags |= UPDATE_TRIGGER | UPDATE_VOLUME | UPDATE_FREQUENCY;
@@ -570,47 +452,73 @@ void ExtendedTick(ChannelState& ch, const PatternCell& cell, const SampleRecord*
     } else if (x == 0xD) {
         if (tick == y) {
             ch.fadeoutVolume = FADEOUT_FULL;
-            ch.volume = sample->volume;
+            ch.volume = e.sample->volume;
             ch.volumeEnvelope.output = ch.volumeEnvelope.output > 9 ? 64 : 0;
             ResetEnvelopes(ch);
             ch.period = ch.notePeriod;
             ch.updateFlags |= UPDATE_TRIGGER | UPDATE_VOLUME | UPDATE_FREQUENCY;
-            VolumeColumnRow(ch, cell.volume);
+            VolumeColumnRow(ch, e.cell.volume);
         } else {
             ch.updateFlags = 0;
         }
     }
 }
 
-// Every later tick of an effect, by group: pitch (arpeggio, slides,
-// portamento, vibrato), volume, panning, and the extended effects.
-void EffectTick(ChannelState& ch, const PatternCell& cell, const SampleRecord* sample) {
-    switch (cell.effect) {
-        case ARPEGGIO:
-        case PORTA_UP:
-        case PORTA_DOWN:
-        case TONE_PORTA:
-        case VIBRATO:
-        case TONE_PORTA_SLIDE:
-        case VIBRATO_SLIDE:
-            PitchTick(ch, cell, sample);
-            break;
-        case TREMOLO:
-        case VOLUME_SLIDE:
-        case GLOBAL_SLIDE:
-        case MULTI_RETRIG:
-        case TREMOR:
-            VolumeTick(ch, cell);
-            break;
-        case PANNING_SLIDE:
-            PanningTick(ch);
-            break;
-        case EXTENDED:
-            ExtendedTick(ch, cell, sample);
-            break;
-        default:
-            break;
-    }
+// Every effect's work at tick 0 of its row and on the row's later ticks
+// (the extra ticks of a pattern delay among them); null where it has none.
+struct EffectEntry {
+    EffectWork row, tick;
+};
+constexpr uint32_t EFFECT_COUNT = EXTRA_FINE_PORTA + 1;
+constexpr std::array<EffectEntry, EFFECT_COUNT> EffectTable = [] {
+    std::array<EffectEntry, EFFECT_COUNT> t{};
+    t[ARPEGGIO] = {nullptr, ArpeggioTick};
+    t[PORTA_UP] = {PortaRow, PortaUpTick};
+    t[PORTA_DOWN] = {PortaRow, PortaDownTick};
+    t[TONE_PORTA] = {TonePortaRow, [](const EffectArgs& e) { TonePorta(e.ch); }};
+    t[VIBRATO] = {VibratoRow, [](const EffectArgs& e) { Vibrato(e.ch); }};
+    t[TONE_PORTA_SLIDE] = {TonePortaSlideRow, [](const EffectArgs& e) {
+                               TonePorta(e.ch);
+                               VolumeSlide(e.ch);
+                           }};
+    t[VIBRATO_SLIDE] = {VibratoSlideRow, [](const EffectArgs& e) {
+                            Vibrato(e.ch);
+                            VolumeSlide(e.ch);
+                        }};
+    t[TREMOLO] = {TremoloRow, [](const EffectArgs& e) { Tremolo(e.ch); }};
+    t[SET_PANNING] = {[](const EffectArgs& e) {
+                          e.ch.panning = e.xx;
+                          e.ch.updateFlags |= UPDATE_PANNING;
+                      },
+                      nullptr};
+    t[SAMPLE_OFFSET] = {SampleOffsetRow, nullptr};
+    t[VOLUME_SLIDE] = {VolumeSlideRow, [](const EffectArgs& e) { VolumeSlide(e.ch); }};
+    t[POSITION_JUMP] = {PositionJumpRow, nullptr};
+    t[SET_VOLUME] = {[](const EffectArgs& e) { e.ch.volume = e.xx; }, nullptr};
+    t[PATTERN_BREAK] = {PatternBreakRow, nullptr};
+    t[EXTENDED] = {ExtendedRow, ExtendedTick};
+    t[SPEED_TEMPO] = {SpeedTempoRow, nullptr};
+    t[GLOBAL_VOLUME] = {[](const EffectArgs& e) { Song.globalVolume = e.xx; }, nullptr};
+    t[GLOBAL_SLIDE] = {[](const EffectArgs& e) {
+                           if (e.xx) Song.globalSlideMemory = e.xx;
+                       },
+                       GlobalSlideTick};
+    t[KEY_OFF] = {[](const EffectArgs& e) { e.ch.keyOff = 1; }, nullptr};
+    t[ENVELOPE_POSITION] = {[](const EffectArgs& e) { SetEnvelopePosition(e.ch, e.ins, e.xx); }, nullptr};
+    t[PANNING_SLIDE] = {PanningSlideRow, PanningSlideTick};
+    t[MULTI_RETRIG] = {MultiRetrigRow, MultiRetrigTick};
+    t[TREMOR] = {TremorRow, [](const EffectArgs& e) { Tremor(e.ch); }};
+    t[EXTRA_FINE_PORTA] = {ExtraFinePortaRow, nullptr};
+    return t;
+}();
+
+// Runs an effect's row (tick 0) or tick work, if it has any.
+void RunEffect(EffectWork EffectEntry::*work, ChannelState& ch, const PatternCell& cell,
+               const SampleRecord* sample, const InstrumentRecord* ins, RowContext* row) {
+    if (cell.effect >= EFFECT_COUNT) return;
+    EffectWork w = EffectTable[cell.effect].*work;
+    uint8_t xx = cell.parameter;
+    if (w) w({ch, cell, sample, ins, row, xx, uint8_t(xx >> 4), uint8_t(xx & 15)});
 }
 
 const PatternEntry& CurrentPattern() {
@@ -721,7 +629,7 @@ const PatternEntry* ProcessRow() {
             ch.fadeoutVolume -= ins->header.fadeout;
             if (ch.fadeoutVolume < 0) ch.fadeoutVolume = 0;
         }
-        if (cell.effect >= 1 && cell.effect <= EXTRA_FINE_PORTA) EffectRow(ch, cell, sample, ins, row);
+        RunEffect(&EffectEntry::row, ch, cell, sample, ins, &row);
         UpdateVoice(ch, sample, ins);
     }
     return &pattern;
@@ -747,7 +655,7 @@ void ProcessTick() {
             ch.updateFlags |= UPDATE_VOLUME;
         }
         VolumeColumnTick(ch, cell.volume);
-        if (cell.effect <= TREMOR) EffectTick(ch, cell, sample);
+        RunEffect(&EffectEntry::tick, ch, cell, sample, ins, nullptr);
         UpdateVoice(ch, sample, ins);
     }
 }

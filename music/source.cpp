@@ -21,8 +21,6 @@
 #define O_CLOEXEC 0
 #endif
 
-void (*FileReadObserver)(uint64_t offset, uint32_t size) = nullptr;
-
 namespace {
 
 // Reads up to count bytes at an absolute offset (pread; Windows has none).
@@ -53,7 +51,6 @@ const ResourceTable* DefaultResources = nullptr;
 // One physical read: the whole amount at an absolute offset. Bytes the file
 // does not have read as zero. Returns the bytes that came from the file.
 uint32_t PhysicalRead(uint64_t offset, uint8_t* dest, uint32_t count) {
-    if (FileReadObserver) FileReadObserver(offset, count);
     uint32_t got = 0;
     if (FileHandle >= 0) {
         while (got < count) {
@@ -183,6 +180,12 @@ void ReaderClose() {
         close(FileHandle);
         FileHandle = -1;
     }
+}
+
+void ReaderSkipUnread(uint64_t count) {
+    // A memory or resource source stops moving once nothing is left to copy;
+    // a file's position goes on with every read, in 32 bits.
+    if (Kind == SOURCE_FILE) Position = uint32_t(Position + count);
 }
 
 uint32_t ReaderPosition() {

@@ -33,6 +33,9 @@ void ReaderClose();
 uint32_t ReaderPosition();
 // True once the position lies at or after the known end of the source.
 bool ReaderExhausted();
+// Once exhausted: moves the position as reading count more bytes would
+// (they would all read as zero).
+void ReaderSkipUnread(uint64_t count);
 
 struct LinkedResource {
     const char* name;  // matched exactly
@@ -47,9 +50,6 @@ struct ResourceTable {
 void SetDefaultResources(const ResourceTable* table);
 
 constexpr uint32_t FILE_CACHE_BYTES = 8192;
-// Called with the offset and size of every physical read of the file
-// source; null (none) unless a test of the cache watches the reads.
-extern void (*FileReadObserver)(uint64_t offset, uint32_t size);
 
 bool SongHeapCreate();   // false on failure
 void SongHeapDestroy();  // frees the whole song at once; no-op when none

@@ -1,5 +1,5 @@
 // timer_test.cpp - the timer rules of the main loop on a simulated clock.
-// The engine's sources are built here with HALVEX_EXTERNAL_CLOCK, so NowNs is
+// The engine's sources are built here without their clock (clock.cpp), so NowNs is
 // this file's clock; each test calls RunDueTimers as the loop's passes would,
 // at times it chooses, and callbacks may move the clock on (a slow call, a
 // stall). The real loop's timing is checked loosely in loop_test.cpp.

@@ -1,12 +1,13 @@
 // render_fuzz - fuzz target over the offline render: any bytes are opened
-// as a module from memory; what loads is rendered for about two seconds
-// with the fast mixer and again with the reference mixer, and the two must
-// agree sample for sample. A crash, a sanitizer report or a difference is a
-// finding.
+// as a module from memory; what loads is rendered for a short span that the
+// input's last two bytes choose (up to 4,096 frames, handed out in calls of
+// a chosen size, one pass or no loop or neither), with the fast mixer and
+// again with the reference mixer, and the two must agree sample for sample
+// and in where they say the song is. A crash, a sanitizer report or a
+// difference is a finding.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "render.h"
@@ -14,46 +15,59 @@
 
 namespace {
 
-constexpr uint32_t RENDER_FRAMES = 2 * MUSIC_RENDER_RATE;
-constexpr uint32_t CHUNK_FRAMES = 4096;
 // A hostile header can name gigabytes of pattern cells; a fuzzing run keeps
-// the song heap smaller than the player's own limit so that it stays fast.
+// the song heap smaller than the player's own limit so that it stays fast
+// (the loader target tries the full limit).
 constexpr size_t FUZZ_HEAP_LIMIT = size_t(64) << 20;
 
-// Renders the module with one mixer; empty when it does not load.
-std::vector<int16_t> Render(const uint8_t* data, size_t size, bool reference) {
+struct Rendered {
+    std::vector<int16_t> audio;
+    std::vector<MusicRenderPosition> where;  // after each call
+};
+
+Rendered Render(const uint8_t* data, size_t size, bool reference) {
+    uint8_t flags = size > 0 ? data[size - 1] : 0;
+    uint8_t span = size > 1 ? data[size - 2] : 0;
     MusicRenderOptions options;
     options.referenceMixer = reference;
-    // One pass of a song that ends early, so that the end is fuzzed too.
-    options.noLoop = size > 0 && (data[size - 1] & 1);
-    options.onePass = size > 0 && (data[size - 1] & 2);
-    std::vector<int16_t> audio;
-    if (MusicRenderOpenMemory(data, uint32_t(size), options) != MUSIC_RENDER_OK) return audio;
-    audio.resize(2 * size_t(RENDER_FRAMES));
-    uint32_t frames = 0;
-    while (frames < RENDER_FRAMES) {
-        uint32_t want = RENDER_FRAMES - frames < CHUNK_FRAMES ? RENDER_FRAMES - frames : CHUNK_FRAMES;
-        uint32_t got = MusicRender(audio.data() + 2 * size_t(frames), want, 25);
-        frames += got;
+    options.noLoop = flags & 1;
+    options.onePass = flags & 2;
+    uint32_t frames = 16 * (uint32_t(span) + 1);         // 16 .. 4,096
+    uint32_t chunk = 1 + ((uint32_t(flags) >> 2) * 97);  // 1 .. 6,112
+    Rendered r;
+    if (MusicRenderOpenMemory(data, uint32_t(size), options) != MUSIC_RENDER_OK) return r;
+    r.audio.resize(2 * size_t(frames));
+    uint32_t done = 0;
+    while (done < frames) {
+        uint32_t want = frames - done < chunk ? frames - done : chunk;
+        uint32_t got = MusicRender(r.audio.data() + 2 * size_t(done), want, 25);
+        done += got;
+        r.where.push_back(MusicRenderWhere());
         if (got < want) break;
     }
-    audio.resize(2 * size_t(frames));
+    r.audio.resize(2 * size_t(done));
     MusicRenderClose();
-    return audio;
+    return r;
 }
 
 }  // namespace
 
+bool operator==(const MusicRenderPosition& a, const MusicRenderPosition& b) {
+    return a.order == b.order && a.row == b.row && a.frames == b.frames && a.ended == b.ended;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > UINT32_MAX) return 0;
     SongHeapSetLimit(FUZZ_HEAP_LIMIT);
-    std::vector<int16_t> fast = Render(data, size, false);
-    std::vector<int16_t> reference = Render(data, size, true);
-    if (fast != reference) {
+    Rendered fast = Render(data, size, false);
+    Rendered reference = Render(data, size, true);
+    if (fast.audio != reference.audio || fast.where != reference.where) {
         size_t i = 0;
-        while (i < fast.size() && i < reference.size() && fast[i] == reference[i]) i++;
-        fprintf(stderr, "render_fuzz: the fast and the reference mixer differ at sample %zu (%zu and %zu samples)\n",
-                i, fast.size(), reference.size());
+        while (i < fast.audio.size() && i < reference.audio.size() && fast.audio[i] == reference.audio[i])
+            i++;
+        fprintf(stderr,
+                "render_fuzz: the fast and the reference mixer differ at sample %zu (%zu and %zu samples)\n",
+                i, fast.audio.size(), reference.audio.size());
         abort();
     }
     return 0;

@@ -251,6 +251,13 @@ static void FakeGuiDraw() {
 }
 }
 
+void UnbindEngine() {
+#define HALVEX_CLEAR(var, name) var = nullptr;
+    HALVEX_BINDINGS(HALVEX_CLEAR)
+#undef HALVEX_CLEAR
+    EngineLibrary = nullptr;
+}
+
 void InstallFakeEngine() {
     UnbindEngine();
     Fake = FakeEngine{};

@@ -69,6 +69,9 @@ extern FakeEngine Fake;
 
 // Resets the fake and points every binding the game calls at it.
 void InstallFakeEngine();
+// Sets every binding back to null and forgets the library handle (the library
+// itself stays loaded).
+void UnbindEngine();
 
 // A pack entry: a small real PNG followed by `marker`. The fake's textures
 // remember only the marker as their source.

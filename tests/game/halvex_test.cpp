@@ -9,6 +9,8 @@
 #include <string>
 #include <type_traits>
 
+#include "fake_engine.h"
+
 TEST(IntToText, WritesPlainDecimal) {
     EXPECT_EQ(u_IntToText(0), "0");
     EXPECT_EQ(u_IntToText(1500), "1500");

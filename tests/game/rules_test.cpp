@@ -191,6 +191,40 @@ TEST_F(RulesTest, PatronsPacksCarryABonus) {
     EXPECT_EQ(Selection.Panel, PanelEmptySite);  // the selection is not touched
 }
 
+// Every price, refund, payout, damage and shell speed of the shop, as the
+// player reads them in the tables of the game's help.
+TEST_F(RulesTest, TheShopsNumbers) {
+    struct Item {
+        HxWidget button;
+        int32_t price, refund;
+        float damage, output;  // output: a gun's shell speed, a money building's payout
+    };
+    const Item items[] = {{GunButton1, 200, 100, 3, 0.5f},    {GunButton2, 500, 250, 6, 0.6f},
+                          {GunButton3, 900, 450, 13, 0.7f},   {BuildingButton1, 100, 50, 0, 5},
+                          {BuildingButton2, 300, 150, 0, 10}, {BuildingButton3, 600, 300, 0, 15}};
+    ChangeMoney(5000);
+    CycleTick = 100;  // nothing due while buying
+    for (const Item& item : items) {
+        int32_t before = Money;
+        Build(2, 0, item.button);
+        EXPECT_EQ(before - Money, item.price);
+        EXPECT_EQ(BuildSites[2][0].Damage, item.damage);
+        EXPECT_EQ(BuildSites[2][0].Output, item.output);
+        ClickAndTick(Site(2, 0));
+        before = Money;
+        ClickAndTick(SellButton);
+        EXPECT_EQ(Money - before, item.refund);
+    }
+    const int32_t packs[3][2] = {{100, 100}, {200, 210}, {300, 320}};  // price, patrons
+    HxWidget packButtons[3] = {PatronsButton1, PatronsButton2, PatronsButton3};
+    for (int g = 0; g < 3; g++) {
+        int32_t money = Money, patrons = Patrons;
+        ClickAndTick(packButtons[g]);
+        EXPECT_EQ(money - Money, packs[g][0]);
+        EXPECT_EQ(Patrons - patrons, packs[g][1]);
+    }
+}
+
 TEST_F(RulesTest, SellingRefundsHalfWhateverTheLife) {
     ChangeMoney(5000);
     HxWidget buttons[6] = {GunButton1,      GunButton2,      GunButton3,

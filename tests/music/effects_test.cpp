@@ -280,12 +280,12 @@ TEST(OnePass, PatternLoopRowsArePlayedInFullThenABackwardJumpEnds) {
     NoLoop = 1;
     OnePassBegin();
     EXPECT_EQ(RowStartHook, &OnePassFirstVisit);
-    for (int i = 0; i < 1000 && SongLoaded(); i++) FillBlock();
+    PlayBlocks(1000);
     OnePassEnd();
     NoLoop = 0;
     EXPECT_FALSE(SongLoaded());
     // Rows 0..3, three times 4..7, then 8..10: 19 rows of six 960-frame ticks.
-    EXPECT_EQ(SongFramesPlayed, 19u * 6 * 960);
+    EXPECT_EQ(FramesPlayed, 19u * 6 * 960);
     EXPECT_EQ(RowStartHook, nullptr);
 }
 

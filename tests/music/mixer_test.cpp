@@ -10,6 +10,8 @@
 #include <random>
 #include <vector>
 
+#include "testing.h"
+
 namespace {
 
 struct TestSample {
@@ -123,6 +125,31 @@ TEST(MixerLoops, ForwardLoopWrapsAndInterpolatesIntoTheGuard) {
         }
     }
     EXPECT_TRUE(sawEnd);
+}
+
+// A short note on the loop of samples 1..3 of {0, 100, 200, 300}, step
+// 1.25, volume 1 (each frame is the interpolated value x 64: 48a + 16b at
+// a quarter, 32a + 32b at a half, 16a + 48b at three quarters), worked out
+// by hand, with both mixers. Forward: what passes the loop end goes on from
+// the loop start (3.75 + 1.25 = 5.0 plays at 2.0). Ping-pong: the guard
+// after the loop repeats its last value, and a mirror lands 2^-32 short of
+// the whole position (5.0 becomes 3 - 2^-32: 200 + 100 x (1 - 2^-32)).
+TEST(MixerLoops, ShortLoopedNotesPlayTheValuesWorkedOutByHand) {
+    // Positions: forward 0 1.25 2.5 3.75 2 3.25 1.5 2.75 1 2.25; ping-pong
+    // 0 1.25 2.5 3.75, then 3- 1.75- (backwards), 1.5 2.75 (forwards), 4- 2.75-.
+    const std::vector<int64_t> expected[2] = {
+        {0, 8000, 16000, 9600, 12800, 16000, 9600, 17600, 6400, 14400},
+        {0, 8000, 16000, 19200, 19199, 11199, 9600, 17600, 19200, 17599}};
+    for (uint8_t loop : {1, 2}) {
+        TestSample s({0, 100, 200, 300}, loop, 1, 3);
+        for (bool reference : {false, true}) {
+            Voice v = Playing(s, 1.25, 0, 1);
+            std::vector<int64_t> out(2 * 10, 0), right;
+            reference ? MixVoiceReference(v, out.data(), 10) : MixVoice(v, out.data(), 10);
+            for (int i = 0; i < 10; i++) right.push_back(out[2 * i + 1]);
+            EXPECT_EQ(right, expected[loop - 1]) << "loop type " << int(loop) << (reference ? " ref" : "");
+        }
+    }
 }
 
 TEST(MixerLoops, PingPongReversesAtBothEnds) {
@@ -418,7 +445,7 @@ TEST(MixerEquivalence, FastMixerEqualsTheReferenceOnRandomVoices) {
     const int available = MixerVectorLevelAvailable();
     for (int round = 0; round < 3000; round++) {
         RandomVoice random = MakeRandomVoice(rng);
-        MixerVectorLevel = round % (available + 1);
+        SetMixerVectorLevel(round % (available + 1));
         Voice fast = random.voice, reference = random.voice;
         std::vector<int64_t> a(2 * 1024, 0), b(2 * 1024, 0);
         for (int call = 0; call < 4; call++) {
@@ -426,12 +453,12 @@ TEST(MixerEquivalence, FastMixerEqualsTheReferenceOnRandomVoices) {
             MixVoice(fast, a.data(), frames);
             MixVoiceReference(reference, b.data(), frames);
             ASSERT_TRUE(SameVoice(fast, reference))
-                << "round " << round << " call " << call << " level " << MixerVectorLevel;
+                << "round " << round << " call " << call << " level " << MixerVectorLevel();
             if (call == 1) fast.leftTarget = reference.leftTarget = int32_t(pick(128));
         }
-        ASSERT_EQ(a, b) << "round " << round << " level " << MixerVectorLevel;
+        ASSERT_EQ(a, b) << "round " << round << " level " << MixerVectorLevel();
     }
-    MixerVectorLevel = available;
+    SetMixerVectorLevel(available);
 }
 
 // Whole sets of voices, quiet ones (summed in 32 bits) and loud ones (whose
@@ -458,7 +485,7 @@ TEST(MixerEquivalence, AllVoicesTogetherEqualTheReference) {
             fast.push_back(v);
         }
         reference = fast;
-        MixerVectorLevel = round % (available + 1);
+        SetMixerVectorLevel(round % (available + 1));
         Song.channelCount = channels;
         std::vector<int64_t> a(2 * 1024, 0), b(2 * 1024, 0);
         for (int call = 0; call < 3; call++) {
@@ -470,10 +497,10 @@ TEST(MixerEquivalence, AllVoicesTogetherEqualTheReference) {
         }
         for (uint32_t i = 0; i < 2 * channels; i++)
             ASSERT_TRUE(SameVoice(fast[i], reference[i])) << "round " << round << " voice " << i;
-        ASSERT_EQ(a, b) << "round " << round << " level " << MixerVectorLevel;
+        ASSERT_EQ(a, b) << "round " << round << " level " << MixerVectorLevel();
     }
     Song = saved;
-    MixerVectorLevel = available;
+    SetMixerVectorLevel(available);
 }
 
 }  // namespace

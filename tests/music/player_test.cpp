@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "mixer.h"
 #include "music.h"
 #include "render.h"
 #include "replayer.h"
+#include "testing.h"
 #include "xm_writer.h"
 
 namespace {
@@ -52,7 +54,7 @@ TEST(Conversion, BlocksConvertLikeSingleValues) {
     std::vector<int16_t> out(mix.size());
     const int available = MixerVectorLevelAvailable();
     for (int level = 0; level <= available; level++) {
-        MixerVectorLevel = level;
+        SetMixerVectorLevel(level);
         for (uint32_t gain : {0u, 1u, 130u, 16423u, 32767u, 32768u}) {
             for (uint32_t count : {uint32_t(mix.size()), 15u, 17u}) {
                 ConvertMixValues(mix.data(), out.data(), count, gain);
@@ -62,7 +64,7 @@ TEST(Conversion, BlocksConvertLikeSingleValues) {
             }
         }
     }
-    MixerVectorLevel = available;
+    SetMixerVectorLevel(available);
 }
 
 TEST(MasterGain, TableAndLimits) {
@@ -120,14 +122,16 @@ TEST_F(Blocks, RendersIntoTheRingBlockByBlock) {
 
 TEST_F(Blocks, PauseRendersSilenceAndTheSongStandsStill) {
     FillBlock();
-    uint64_t played = SongFramesPlayed;
+    const int32_t row = Song.row;
+    const uint32_t tick = Song.tick;
+    const uint32_t framesLeft = Song.framesLeft;
     uint32_t position = Song.channels[0].voice->position;
     PauseFlag.store(1);
     FillBlock();
     FillBlock();
     EXPECT_EQ(Peak(1), 0);
     EXPECT_EQ(Peak(2), 0);
-    EXPECT_EQ(SongFramesPlayed, played);
+    EXPECT_EQ(std::make_tuple(Song.row, Song.tick, Song.framesLeft), std::make_tuple(row, tick, framesLeft));
     EXPECT_EQ(Song.channels[0].voice->position, position);
     PauseFlag.store(0);
     FillBlock();

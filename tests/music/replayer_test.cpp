@@ -27,7 +27,7 @@ size_t VisitLimit = 0;
 
 bool Record(int32_t order, int32_t row, bool byLoop) {
     const ChannelState& ch = Song.channels[0];
-    Visits.push_back({order, row, SongFramesPlayed, byLoop, ch.volume, ch.period, ch.voice,
+    Visits.push_back({order, row, FramesPlayed, byLoop, ch.volume, ch.period, ch.voice,
                       ch.voice->position, ch.voice->sample, ch.voice->volume, Song.globalVolume});
     return Visits.size() < VisitLimit;
 }
@@ -46,10 +46,9 @@ class SongClock : public ::testing::Test {
     // Plays until `rows` rows have started (the last one is not played).
     void Play(const XmModule& m, size_t rows) {
         ASSERT_TRUE(LoadBytes(BuildXm(m)));
-        SongFramesPlayed = 0;
         VisitLimit = rows;
         RowStartHook = Record;
-        for (int i = 0; i < 100000 && SongLoaded(); i++) FillBlock();
+        PlayBlocks(100000);
         ASSERT_FALSE(SongLoaded());
         ASSERT_EQ(Visits.size(), rows);
     }
@@ -151,16 +150,11 @@ TEST_F(SongClock, PatternLoopPlaysItsRowsThreeTimes) {
 TEST_F(SongClock, NoLoopEndsWhenTheLastRowStarts) {
     XmModule m = Song1(2, 4, 2);
     ASSERT_TRUE(LoadBytes(BuildXm(m)));
-    SongFramesPlayed = 0;
     NoLoop = 1;
-    int blocks = 0;
-    while (SongLoaded() && blocks < 1000) {
-        FillBlock();
-        blocks++;
-    }
+    uint32_t last = PlayBlocks(1000);
     EXPECT_FALSE(SongLoaded());
-    EXPECT_EQ(SongFramesPlayed, 7u * 6 * 960);  // seven rows; the eighth is not played
-    EXPECT_EQ(LastBlockFrames, 7u * 6 * 960 % BLOCK_FRAMES);
+    EXPECT_EQ(FramesPlayed, 7u * 6 * 960);  // seven rows; the eighth is not played
+    EXPECT_EQ(last, 7u * 6 * 960 % BLOCK_FRAMES);
 }
 
 TEST_F(SongClock, WithoutNoLoopTheSongRestarts) {

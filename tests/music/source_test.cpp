@@ -23,20 +23,32 @@ struct FileReadLog {
 };
 FileReadLog FileReads;
 
-void LogFileRead(uint64_t offset, uint32_t size) {
-    if (FileReads.count < 32) {
-        FileReads.offset[FileReads.count] = offset;
-        FileReads.size[FileReads.count] = size;
-    }
-    FileReads.count++;
-}
+bool Watching = false;
 
 // Opens the source with the reads logged from zero.
 void WatchedOpen() {
     FileReads.count = 0;
-    FileReadObserver = LogFileRead;
+    Watching = true;
     ReaderOpen();
 }
+
+}  // namespace
+
+// The test program links with pread wrapped (-Wl,--wrap=pread): every
+// physical read of the file source passes here.
+extern "C" ssize_t __real_pread(int fd, void* buf, size_t count, off_t offset);
+extern "C" ssize_t __wrap_pread(int fd, void* buf, size_t count, off_t offset) {
+    if (Watching) {
+        if (FileReads.count < 32) {
+            FileReads.offset[FileReads.count] = uint64_t(offset);
+            FileReads.size[FileReads.count] = uint32_t(count);
+        }
+        FileReads.count++;
+    }
+    return __real_pread(fd, buf, count, offset);
+}
+
+namespace {
 
 std::vector<uint8_t> Numbered(size_t n) {
     std::vector<uint8_t> v(n);

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "loader.h"
+#include "mixer.h"
 #include "player.h"
 #include "replayer.h"
 #include "source.h"
@@ -178,7 +179,8 @@ bool LoadBytes(const std::vector<uint8_t>& bytes) {
     bool ok = SongHeapCreate() && LoadModule();
     ReaderClose();
     WriteBlock = 0;
-    SongFramesPlayed = 0;
+    FramesPlayed = 0;
+    SongEndHandler = SongHeapDestroy;
     PauseFlag.store(0);
     if (MasterGain.load() == 0) MasterGain.store(32768);
     return ok;
@@ -188,6 +190,23 @@ uint32_t RenderBlocks(uint32_t blocks) {
     uint32_t n = 0;
     for (; n < blocks && SongLoaded(); n++) FillBlock();
     return n;
+}
+
+uint64_t FramesPlayed = 0;
+
+uint32_t PlayBlocks(uint32_t blocks) {
+    uint32_t frames = 0;
+    for (uint32_t n = 0; n < blocks && SongLoaded(); n++) {
+        bool ended = false;
+        frames = MixBlock(
+            [](int64_t* dest, uint32_t count) {
+                FramesPlayed += count;
+                MixVoices(dest, count);
+            },
+            ended);
+        if (ended) SongHeapDestroy();
+    }
+    return frames;
 }
 
 void UnloadSong() {

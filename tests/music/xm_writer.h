@@ -65,7 +65,14 @@ XmSample Ramp(uint32_t length, int16_t step = 256);
 // Loads the bytes through the memory source into a fresh song heap.
 bool LoadBytes(const std::vector<uint8_t>& bytes);
 // Renders blocks with the song clock; returns the number of FillBlock calls.
+// A no-loop song ends by freeing itself (LoadBytes installs that end).
 uint32_t RenderBlocks(uint32_t blocks);
+// Frames the song clock has mixed since LoadBytes, counted by PlayBlocks.
+extern uint64_t FramesPlayed;
+// Steps the song clock (MixBlock, as FillBlock does) block by block until
+// the song ends, when it is freed, or `blocks` blocks have passed; returns
+// the frames of the last block.
+uint32_t PlayBlocks(uint32_t blocks);
 // Releases whatever song is loaded.
 void UnloadSong();
 std::vector<uint8_t> ReadFileBytes(const std::string& path);

@@ -368,12 +368,13 @@ TEST_F(OutputThreadTest, OfflineRenderAndMusicPlayTakeTheSongInTurn) {
     uint32_t got = MusicRender(audio.data(), 777, 25);
     got += MusicRender(audio.data() + 2 * got, 1500, 13);
     EXPECT_EQ(MusicRenderWhere().frames, 2277u);
+    EXPECT_EQ(MusicRenderWhere().row, 2);  // frame 2,276 (the mixer is a block ahead, in row 3)
     EXPECT_FALSE(MusicRenderWhere().ended);
     got += MusicRender(audio.data() + 2 * got, 70000 - got, 25);
     EXPECT_EQ(got, 60480u);  // 63 rows of 960 frames
     MusicRenderPosition where = MusicRenderWhere();
     EXPECT_EQ(where.order, 0);
-    EXPECT_EQ(where.row, 63);
+    EXPECT_EQ(where.row, 62);  // the last row played; starting row 63 ended the song
     EXPECT_EQ(where.frames, 60480u);
     EXPECT_TRUE(where.ended);
     EXPECT_EQ(MusicRender(audio.data(), 100, 25), 0u);

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-constexpr uint32_t BLOCK_FRAMES_RENDERED = 1024;  // frames of one block of the ring
+#include "format.h"
+
+constexpr uint32_t BLOCK_FRAMES_RENDERED = BLOCK_FRAMES;  // frames of one block of the ring
 // Renders `blocks` blocks of a module (memory source, looping) through the
 // offline render on the calling thread, at a volume index. Empty when the
 // module does not load.

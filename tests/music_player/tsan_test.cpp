@@ -13,6 +13,7 @@
 #include "output.h"
 #include "player.h"
 #include "player_support.h"
+#include "render.h"
 #include "tiny_xm.h"
 
 namespace {
@@ -81,6 +82,41 @@ TEST(PlayerThreads, ControlCallsRaceTheOutputThreadAndTheDevice) {
 }  // namespace
 
 namespace {
+
+// An offline render on this thread while another starts and stops songs:
+// each render either is refused (MusicPlay holds the song) or gives exactly
+// what a render alone gives.
+TEST(PlayerThreads, AnOfflineRenderRacesMusicPlayAndMusicStop) {
+    std::vector<uint8_t> song = ReadWholeFile(SOUND_PAK);
+    std::vector<uint8_t> tiny = MakeTinyXm();
+    const std::vector<int16_t> alone = ReferenceRender(tiny, 3);
+    ASSERT_FALSE(alone.empty());
+    ManualOutput::Install();
+    std::atomic<bool> done{false};
+    std::thread control([&] {
+        while (!done.load()) {
+            MusicPlay(song.data(), song.size(), MUSIC_SOURCE_MEMORY);
+            std::this_thread::sleep_for(milliseconds(1));
+            MusicStop();
+            std::this_thread::sleep_for(milliseconds(1));
+        }
+    });
+    int rendered = 0;
+    for (int round = 0; round < 2000 && rendered < 20; ++round) {
+        std::vector<int16_t> out(alone.size());
+        MusicRenderOptions options;
+        if (MusicRenderOpenMemory(tiny.data(), uint32_t(tiny.size()), options) != MUSIC_RENDER_OK) continue;
+        out.resize(2 * size_t(MusicRender(out.data(), uint32_t(alone.size() / 2), 25)));
+        MusicRenderClose();
+        EXPECT_EQ(out, alone);
+        ++rendered;
+    }
+    done.store(true);
+    control.join();
+    MusicStop();
+    ManualOutput::Uninstall();
+    EXPECT_EQ(rendered, 20);
+}
 
 // The same with the SDL2 device, whose callback runs on SDL's own thread
 // (SDL's disk driver, writing to nowhere).

@@ -1,0 +1,13 @@
+// testing.h - the engine's internal functions that only its tests and fuzz
+// targets call. The game never frees a font (it keeps its one font for the
+// whole run); a fuzz target that loads thousands must.
+#pragma once
+
+#include "halvex_api.h"
+
+namespace hx {
+
+// Frees a font that font_LoadFromMemory returned, with its page textures.
+void FreeFont(HxFont font);
+
+}  // namespace hx
