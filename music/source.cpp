@@ -9,7 +9,8 @@
 #include <cstring>
 
 #ifdef _WIN32
-#include <io.h>
+// Windows has no pread: pread_windows.cpp provides it.
+extern "C" ssize_t pread(int handle, void* dest, size_t count, off_t offset);
 #endif
 
 // Windows reads a file opened without O_BINARY as text and has no
@@ -22,16 +23,6 @@
 #endif
 
 namespace {
-
-// Reads up to count bytes at an absolute offset (pread; Windows has none).
-long ReadAt(int handle, uint8_t* dest, uint32_t count, uint64_t offset) {
-#ifdef _WIN32
-    if (_lseeki64(handle, int64_t(offset), SEEK_SET) < 0) return -1;
-    return _read(handle, dest, count);
-#else
-    return long(pread(handle, dest, count, off_t(offset)));
-#endif
-}
 
 constexpr uint32_t NO_LIMIT = 0xFFFFFFFF;
 
@@ -54,7 +45,7 @@ uint32_t PhysicalRead(uint64_t offset, uint8_t* dest, uint32_t count) {
     uint32_t got = 0;
     if (FileHandle >= 0) {
         while (got < count) {
-            long n = ReadAt(FileHandle, dest + got, count - got, offset + got);
+            ssize_t n = pread(FileHandle, dest + got, count - got, off_t(offset + got));
             if (n <= 0) break;
             got += uint32_t(n);
         }
