@@ -4,6 +4,8 @@
 # the address and undefined-behaviour sanitizers, `make install` installs
 # what `make build` made (PREFIX, default /usr/local; DESTDIR honoured),
 # `make uninstall` removes it again and `make deb` builds the Debian package.
+# `make windows` cross-builds the game for 64-bit Windows into build-windows/
+# (Brovask/ and the zip) and `make test-windows` tests it under wine.
 # Each installs the Debian packages it lacks first, and only those it needs.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -16,7 +18,13 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 CONFIGURE = if [ -f $(BUILD)/CMakeCache.txt ]; then cmake -S . -B $(BUILD) $(CMAKE_FLAGS); \
             else cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=OFF; fi
 
-.PHONY: all deps build run test asan bench fuzz install uninstall deb clean
+WIN_BUILD ?= build-windows
+# The generators and their data files: all the Windows build needs of Linux.
+HOST_TARGETS ?= brovask_art_pack brovask_font sound_pak brovask_icon xmrender
+# What the wine tests compare with: the Linux game, engine and tools.
+HOST_TEST_TARGETS ?= brovask halvex capture_check
+
+.PHONY: all deps build run test asan bench fuzz install uninstall deb clean windows test-windows
 
 all: build
 
@@ -71,6 +79,27 @@ bench:
 	@bash tools/deps.sh test
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=ON
 	@if [ -x bench/run.sh ]; then bash bench/run.sh $(BUILD); else echo "no benchmarks yet"; fi
+	@if [ -x $(WIN_BUILD)/Brovask/xmrender.exe ]; then bash bench/wine_ratio.sh $(BUILD) $(WIN_BUILD); \
+	  else echo "xmrender.exe under wine: not built (make windows)"; fi
+
+# Windows: SDL2 and libpng from Debian's sources (tools/windows_deps.sh), the
+# data files from the Linux build's generators, the rest cross-compiled.
+windows:
+	@bash tools/deps.sh windows
+	@$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target $(HOST_TARGETS)
+	JOBS=$(JOBS) bash tools/windows_deps.sh $(WIN_BUILD)/deps
+	cmake -S . -B $(WIN_BUILD)/cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/mingw-w64.cmake) \
+	  -DBROVASK_WINDOWS_PREFIX=$(abspath $(WIN_BUILD)/deps) -DBROVASK_HOST_BUILD=$(abspath $(BUILD)) \
+	  -DBROVASK_PACKAGE_ROOT=$(abspath $(WIN_BUILD))
+	cmake --build $(WIN_BUILD)/cmake -j $(JOBS)
+
+# Under wine on Xvfb, in a wine prefix of the tests' own ($(WIN_BUILD)/wine).
+test-windows: windows
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=ON
+	cmake --build $(BUILD) -j $(JOBS) --target $(HOST_TEST_TARGETS)
+	JOBS=$(JOBS) bash tests/windows/run.sh $(abspath $(WIN_BUILD))
 
 # Fuzz targets (clang, libFuzzer): each runs FUZZ_SECONDS from the corpus;
 # findings are kept in tests/fuzz/regressions/, which `make test` replays.
@@ -81,4 +110,4 @@ fuzz:
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash tests/fuzz/run.sh $(abspath $(FUZZ_BUILD)) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD)

@@ -72,12 +72,13 @@ void DrawTexturePart(Texture& t, const SDL_Rect& src, float x, float y, float w,
 void FillRect(float x, float y, float w, float h, uint32_t colour, uint8_t alpha) {
     if (!Engine.Renderer) return;
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(w) || !std::isfinite(h)) return;
-    long x0 = std::lround(x), y0 = std::lround(y);
-    long x1 = std::lround(x + w), y1 = std::lround(y + h);
+    // 64-bit rounding: long is 32 bits on Windows.
+    long long x0 = std::llround(x), y0 = std::llround(y);
+    long long x1 = std::llround(x + w), y1 = std::llround(y + h);
     if (x1 < x0) std::swap(x0, x1);
     if (y1 < y0) std::swap(y0, y1);
     // Clip to a generous range first so the int conversion cannot overflow.
-    const long lim = 1 << 20;
+    const long long lim = 1 << 20;
     x0 = std::clamp(x0, -lim, lim), x1 = std::clamp(x1, -lim, lim);
     y0 = std::clamp(y0, -lim, lim), y1 = std::clamp(y1, -lim, lim);
     if (x1 == x0 || y1 == y0) return;

@@ -40,6 +40,10 @@ extern EngineState Engine;
 // with exit code 1.
 [[noreturn]] void Fatal(const std::string& message);
 
+// The folder the engine library was loaded from, with its trailing
+// separator; "" when it cannot be told (library_folder_<platform>.cpp).
+std::string LibraryFolder();
+
 // Maps a mouse position reported by SDL to the game's picture with the
 // window's current size; false (and -1, -1) in a bar or outside.
 bool MouseToGame(int x, int y, int& game_x, int& game_y);
@@ -131,7 +135,13 @@ void GuiReset();  // forget presses and pending clicks (a new run of the loop)
 // Declared from the one list in halvex_api.h; a definition whose parameters
 // differ from its line there is a different function, and the library then
 // fails to link (exports.cpp takes the address of every listed export).
+// A Windows DLL exports what is marked dllexport; an ELF library what is
+// visible (and listed in exports.map).
+#ifdef _WIN32
+#define HX_API __declspec(dllexport)
+#else
 #define HX_API __attribute__((visibility("default")))
+#endif
 #define HX_DECLARE_EXPORT(ret, name, params, game) HX_API ret name params;
 extern "C" {
 HALVEX_EXPORTS(HX_DECLARE_EXPORT)

@@ -13,7 +13,6 @@
 // handle pending events, run the due timers (each at most once per pass),
 // then, when a frame is due, clear the canvas, call the draw callback and
 // present. The loop sleeps in between and never spins.
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <chrono>
@@ -204,11 +203,7 @@ void ToggleFullscreen() {
 // The window's icon: icon.png in the engine library's own folder, where the
 // build puts it beside the engine. A window without one is no error.
 void SetWindowIcon() {
-    Dl_info self{};
-    if (!dladdr(reinterpret_cast<void*>(&SetWindowIcon), &self) || !self.dli_fname) return;
-    std::string path = self.dli_fname;
-    size_t slash = path.rfind('/');
-    path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "icon.png";
+    std::string path = LibraryFolder() + "icon.png";
     std::ifstream file(path, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     Texture icon;

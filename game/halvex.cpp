@@ -2,15 +2,12 @@
 // into display text.
 #include "halvex.h"
 
-#include <SDL.h>
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform.h"
 
 #define HALVEX_DEFINE(var, name) HalvexBindingType(name) var = nullptr;
 HALVEX_BINDINGS(HALVEX_DEFINE)
@@ -38,47 +35,31 @@ void* EngineLibrary = nullptr;
 
 static const char EngineLoadError[] = "Error while loading Halvex Engine";
 
-static bool DisplayAvailable() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
-}
-
-std::string FullPath(const char* path) {
-    char folder[PATH_MAX];
-    if (path[0] == '/' || !getcwd(folder, sizeof folder)) return path;
-    std::string full = folder;
-    if (full.back() != '/') full += '/';
-    return full + path;
-}
-
 void ReportFatalError(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
     std::fflush(stderr);
     // The box blocks until it is closed, so tests switch it off.
-    if (DisplayAvailable() && !std::getenv("HALVEX_NO_MESSAGEBOX")) {
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), nullptr);
-    }
+    if (!std::getenv("HALVEX_NO_MESSAGEBOX")) PlatformErrorBox(message);
 }
 
-static void ReportEngineLoadError(const char* path, const char* reason) {
+static void ReportEngineLoadError(const char* path, std::string why) {
     // The loader's reason starts with the path as given; the message names
     // the full path instead.
-    std::string why = reason ? reason : "cannot be loaded";
     const size_t given = std::strlen(path);
     if (why.compare(0, given, path) == 0 && why.compare(given, 2, ": ") == 0) why.erase(0, given + 2);
     ReportFatalError(std::string(EngineLoadError) + ": " + FullPath(path) + ": " + why);
 }
 
 bool LoadEngine(const char* path, bool report) {
-    void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
+    void* library = PlatformLoadLibrary(path, reason);
     if (!library) {
-        if (report) ReportEngineLoadError(path, dlerror());
+        if (report) ReportEngineLoadError(path, reason);
         return false;
     }
     EngineLibrary = library;
     // Missing exports are not checked here: their variables stay null.
-#define HALVEX_BIND(var, name) var = reinterpret_cast<HalvexBindingType(name)>(dlsym(library, #name));
+#define HALVEX_BIND(var, name) var = reinterpret_cast<HalvexBindingType(name)>(PlatformFindExport(library, #name));
     HALVEX_BINDINGS(HALVEX_BIND)
 #undef HALVEX_BIND
     return true;

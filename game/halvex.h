@@ -310,7 +310,7 @@ constexpr int HalvexBindingCount = 0 HALVEX_BINDINGS(HALVEX_COUNT);
 // The export name of each binding, in lookup order.
 extern const char* const HalvexExportNames[HalvexBindingCount];
 
-// Opaque handle of the loaded library (from dlopen); null until LoadEngine succeeds.
+// Opaque handle of the loaded library (dlopen, LoadLibraryA); null until LoadEngine succeeds.
 extern void* EngineLibrary;
 
 // Loads the library at `path` (a path relative to the working folder) and binds

@@ -16,6 +16,7 @@
 #include "game.h"
 #include "map.h"
 #include "music.h"
+#include "platform.h"
 #include "point.h"
 #include "tank.h"
 #include "vars.h"
@@ -232,7 +233,7 @@ void OnDraw() {
 bool UseProgramFolderForData(const char* programPath) {
     if (access(EngineLibraryPath, F_OK) == 0) return true;
     std::string folder(programPath);
-    size_t slash = folder.rfind('/');
+    size_t slash = folder.find_last_of("/\\");
     if (slash == std::string::npos) return false;
     folder.resize(slash == 0 ? 1 : slash);
     // Without the library there either, the program's folder is still where
@@ -246,12 +247,8 @@ int main() {
     SeedRandomFromClock();
     // Started from another folder (a launcher, a file manager), the game
     // finds data/ beside its own executable; every data path stays relative.
-    char self[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length > 0) {
-        self[length] = '\0';
-        UseProgramFolderForData(self);
-    }
+    std::string self = PlatformProgramPath();
+    if (!self.empty()) UseProgramFolderForData(self.c_str());
     if (!LoadEngine(EngineLibraryPath, true)) return 1;
     if (const char* missing = MissingGameExport()) {
         ReportFatalError(FullPath(EngineLibraryPath) + ": the engine library lacks the export " + missing);

@@ -1,12 +1,12 @@
 // tank.cpp - spawning, moving, wearing sites, scoring and drawing the tanks.
 #include "tank.h"
 
-#include <chrono>
 #include <cmath>
 #include <random>
 
 #include "boom.h"
 #include "game.h"
+#include "platform.h"
 #include "point.h"
 #include "vars.h"
 
@@ -56,8 +56,7 @@ constexpr uint32_t TankBarOutlineColour = 0x000000;
 static std::mt19937 TankRandom;
 
 void SeedRandomFromClock() {
-    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    TankRandom.seed(static_cast<uint32_t>(ticks));
+    TankRandom.seed(static_cast<uint32_t>(PlatformSeedClock()));
 }
 
 void LoadTankTextures() {

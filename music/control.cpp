@@ -20,12 +20,6 @@
 // ControlLock throughout, so calls from several threads take turns.
 //
 // Needs: player.h (FillBlock, ring, flags), source.h, loader.h, output.h.
-#include <pthread.h>
-#include <sched.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
@@ -44,11 +38,6 @@ namespace {
 
 constexpr auto POLL_INTERVAL = std::chrono::milliseconds(5);
 constexpr uint32_t FULL_GAIN = 32768;  // the gain when no volume was ever set
-// SCHED_FIFO priority of the output thread: well above ordinary threads but
-// below the kernel's own interrupt threads (50) and watchdogs (99).
-constexpr int OUTPUT_FIFO_PRIORITY = 20;
-// Where real-time scheduling is refused, the nice value we try instead.
-constexpr int OUTPUT_NICE = -10;
 
 std::mutex ControlLock;  // held by MusicPlay and MusicStop from start to end
 // Neither is ever destroyed: the game ends without stopping the music, and a
@@ -61,23 +50,6 @@ std::atomic<uint8_t> SongFinished{0};  // a no-loop song has ended
 std::atomic<int> ThreadsAlive{0};
 std::atomic<const char*> PriorityResult{""};
 
-// Raises the calling thread's priority as far as the system allows; failure
-// is harmless, the music only gets more exposed to a busy machine.
-void RaiseOutputPriority() {
-    sched_param param{};
-    param.sched_priority = OUTPUT_FIFO_PRIORITY;
-    if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0) {
-        PriorityResult.store("SCHED_FIFO");
-        return;
-    }
-    pid_t thread_id = static_cast<pid_t>(syscall(SYS_gettid));
-    if (setpriority(PRIO_PROCESS, static_cast<id_t>(thread_id), OUTPUT_NICE) == 0) {
-        PriorityResult.store("nice");
-        return;
-    }
-    PriorityResult.store("none");
-}
-
 // The end handler: FillBlock calls it (on the output thread, or on the
 // caller's while MusicPlay prepares the ring) when a no-loop song ends.
 void MarkSongFinished() {
@@ -85,7 +57,8 @@ void MarkSongFinished() {
 }
 
 void OutputThread(OutputDevice* device) {
-    RaiseOutputPriority();
+    // Failure is harmless: the music only gets more exposed to a busy machine.
+    PriorityResult.store(RaiseOutputThreadPriority());
     for (;;) {
         uint64_t played = device->PlayPosition();
         uint32_t heard = static_cast<uint32_t>((played / BLOCK_BYTES) % BLOCK_COUNT);

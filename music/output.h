@@ -1,6 +1,7 @@
 // output.h - the audio device layer under the player: a 48 kHz 16-bit
 // stereo stream that plays the 65,536-byte OutputRing as an endless loop and
-// reports how many bytes of it it has played. The real device is SDL2 audio;
+// reports how many bytes of it it has played. The real device is SDL2 audio
+// on Linux (output_sdl.cpp) and waveOut on Windows (output_waveout.cpp);
 // tests install a device whose play position they move by hand.
 //
 // Needs: player.h (ring geometry). Used by: control.cpp, tests.
@@ -25,16 +26,21 @@ class OutputDevice {
 
 using OutputFactory = std::unique_ptr<OutputDevice> (*)();
 
-// Opens the output device through the installed factory (SDL2 audio unless a
-// test installed another). nullptr when no device can be opened.
+// Opens the output device through the installed factory (the platform's
+// device unless a test installed another). nullptr when no device can be opened.
 std::unique_ptr<OutputDevice> OutputOpen();
-// Installs the factory OutputOpen uses; nullptr restores SDL2 audio.
+// Installs the factory OutputOpen uses; nullptr restores the platform's device.
 // Returns the factory that was installed before.
 OutputFactory OutputSetFactory(OutputFactory factory);
 // The SDL2 device: SDL_INIT_AUDIO on its own (SDL counts its users, so this
 // lives beside an engine that uses SDL too), the default output device at
 // 48,000 Hz, signed 16-bit, stereo, fed by SDL's audio callback.
 std::unique_ptr<OutputDevice> OpenSdlOutput();
+// The platform's device: SDL2 audio on Linux, waveOut on Windows.
+std::unique_ptr<OutputDevice> OpenPlatformOutput();
+// Raises the calling (output) thread's priority as far as the system allows
+// and says how far: "SCHED_FIFO", "nice", "time-critical" or "none".
+const char* RaiseOutputThreadPriority();
 
 // A device reads the ring only behind the blocks the renderer has published:
 // the renderer bumps RenderedBlocks (release) after every finished block and
@@ -48,5 +54,5 @@ void CopyFromRing(const int16_t* ring, uint64_t position, uint8_t* destination, 
 // Output thread bookkeeping kept by control.cpp, for tests and diagnostics.
 int OutputThreadsAlive();  // output threads that have not yet ended
 // How far the last output thread managed to raise its priority:
-// "SCHED_FIFO", "nice", "none" or "" before any thread ran.
+// a RaiseOutputThreadPriority result, or "" before any thread ran.
 const char* OutputThreadPriority();

@@ -8,6 +8,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef _WIN32
+// Windows has no pread: pread_windows.cpp provides it.
+extern "C" ssize_t pread(int handle, void* dest, size_t count, off_t offset);
+#endif
+
+// Windows reads a file opened without O_BINARY as text and has no
+// O_CLOEXEC; Linux has no O_BINARY.
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+#ifndef O_CLOEXEC
+#define O_CLOEXEC 0
+#endif
+
 namespace {
 
 constexpr uint32_t NO_LIMIT = 0xFFFFFFFF;
@@ -133,7 +147,7 @@ void ReaderOpen() {
     }
     // File.
     if (FileHandle >= 0) close(FileHandle);
-    FileHandle = SourceArg ? open(static_cast<const char*>(SourceArg), O_RDONLY | O_CLOEXEC) : -1;
+    FileHandle = SourceArg ? open(static_cast<const char*>(SourceArg), O_RDONLY | O_BINARY | O_CLOEXEC) : -1;
     Size = NO_LIMIT;
     CachedOffset = 1;
     CacheFilled = false;

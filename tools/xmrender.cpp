@@ -19,6 +19,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "render.h"
 
 namespace {
@@ -178,6 +183,11 @@ int main(int argc, char** argv) {
 
     // A pipe cannot be rewound to fill in the header's sizes: for standard
     // output the samples are kept until the end and written after the header.
+#ifdef _WIN32
+    // Windows opens standard output in text mode, which would put a CR
+    // before every byte 10 of the WAV.
+    if (toStdout) _setmode(_fileno(stdout), _O_BINARY);
+#endif
     FILE* out = toStdout ? stdout : fopen(files[1], "wb");
     if (!out) {
         fprintf(stderr, "xmrender: cannot write %s: %s\n", outName, strerror(errno));

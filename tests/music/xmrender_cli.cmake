@@ -1,7 +1,8 @@
 # xmrender from the command line: a render, its WAV header, and the errors.
 # It plays the game's own song (SONG); the corpus case runs when XM_DIR has it.
+# RUNNER, when set, runs the program (wine, for the Windows build).
 function(run expect_code)
-  execute_process(COMMAND ${XMRENDER} ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  execute_process(COMMAND ${RUNNER} ${XMRENDER} ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT code EQUAL expect_code)
     message(FATAL_ERROR "xmrender ${ARGN}: exit ${code}, expected ${expect_code}\n${out}${err}")
   endif()
@@ -60,7 +61,7 @@ foreach(case
 endforeach()
 
 # "-" writes the WAV to standard output, the summary to standard error.
-execute_process(COMMAND ${XMRENDER} --max-seconds=0.5 ${SONG} - OUTPUT_FILE ${WORK}/cli5.wav
+execute_process(COMMAND ${RUNNER} ${XMRENDER} --max-seconds=0.5 ${SONG} - OUTPUT_FILE ${WORK}/cli5.wav
                 ERROR_VARIABLE err RESULT_VARIABLE code)
 file(SIZE ${WORK}/cli5.wav size)
 file(READ ${WORK}/cli5.wav head LIMIT 8 HEX)
