@@ -14,12 +14,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Making the tests' wine prefix $WINEPREFIX"
   DISPLAY= wineboot --init >/dev/null 2>&1
 fi
-# One wine server for the whole run; it ends with the run. Its services are
-# started here, away from the tests: CTest waits for the end of a test's
-# output, which a service started by a test would hold open.
+# One wine server for the whole run; it ends with the run. Its services
+# (the desktop among them) are started here, in the tests' display and away
+# from the tests: CTest waits for the end of a test's output, which a service
+# started by a test would hold open, and a desktop started without a display
+# shows no message box at all (MessageBoxA then returns at once).
 wineserver -p
-DISPLAY= wineboot >/dev/null 2>&1 </dev/null
 status=0
-cd "$win/cmake" && bash "$here/../with_display.sh" ctest --output-on-failure -j "${JOBS:-2}" || status=$?
+cd "$win/cmake" && bash "$here/../with_display.sh" bash -c \
+  'wineboot >/dev/null 2>&1 </dev/null; ctest --output-on-failure -j "${JOBS:-2}" ${CTEST_ARGS:-}' || status=$?
 wineserver -k 2>/dev/null
 exit $status
