@@ -5,14 +5,7 @@
 # build gives, naming the entry. (The box's text is written to stderr by the
 # same call that shows it; stderr is what is compared.)
 #   error_test.sh HOST_BUILD PACKAGE   (in an X display, see run.sh)
-set -u
-host=$1 package=$2
-: "${WINEPREFIX:?set by tests/windows/run.sh: the tests never use your own wine prefix}"
-. "$(dirname "$0")/../x11_lib.sh"
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/scenario_lib.sh" "$@"
 
 # Runs a copy of the package from another folder; the box must come up and,
 # once closed with Enter, the game must end with exit code 1.

@@ -6,14 +6,7 @@
 # sample as xmrender renders it, and a click on "sound" silences it within
 # 0.3 s; Escape ends the game with exit code 0.
 #   game_test.sh HOST_BUILD PACKAGE   (in an X display, see run.sh)
-set -u
-host=$1 package=$2
-: "${WINEPREFIX:?set by tests/windows/run.sh: the tests never use your own wine prefix}"
-. "$(dirname "$0")/../x11_lib.sh"
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/scenario_lib.sh" "$@"
 export SDL_RENDER_DRIVER=software HALVEX_NO_MESSAGEBOX=1
 
 # The Linux build's first frame.
