@@ -6,12 +6,21 @@
 # `make uninstall` removes it again and `make deb` builds the Debian package.
 # `make windows` cross-builds the game for 64-bit Windows into build-windows/
 # (Brovask/ and the zip) and `make test-windows` tests it under wine.
+# `make check-reproducible` builds the package and the zip twice and compares.
 # Each installs the Debian packages it lacks first, and only those it needs.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+# Builds of one commit give the same bytes: every date in what they make
+# (the packages' entries, the changelog, the Windows programs' headers) is
+# the last commit's, or outside git the release date in CMakeLists.txt.
+ifndef SOURCE_DATE_EPOCH
+SOURCE_DATE_EPOCH := $(shell git log -1 --format=%ct 2>/dev/null || \
+  date -u -d $$(sed -n 's/^set(BROVASK_RELEASE_DATE \(.*\))/\1/p' CMakeLists.txt) +%s)
+endif
+export SOURCE_DATE_EPOCH
 
 # A new build folder starts without the tests; `make test` adds them, and
 # later configures keep whatever the folder has.
@@ -19,12 +28,15 @@ CONFIGURE = if [ -f $(BUILD)/CMakeCache.txt ]; then cmake -S . -B $(BUILD) $(CMA
             else cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=OFF; fi
 
 WIN_BUILD ?= build-windows
+# Where SDL2 and libpng are cross-built, and what to build (default: all).
+WIN_DEPS ?= $(WIN_BUILD)/deps
+WIN_TARGETS ?=
 # The generators and their data files: all the Windows build needs of Linux.
 HOST_TARGETS ?= brovask_art_pack brovask_font sound_pak brovask_icon xmrender
 # What the wine tests compare with: the Linux game, engine and tools.
 HOST_TEST_TARGETS ?= brovask halvex capture_check
 
-.PHONY: all deps build run test asan bench fuzz install uninstall deb clean windows test-windows
+.PHONY: all deps build run test asan bench fuzz install uninstall deb clean windows test-windows check-reproducible
 
 all: build
 
@@ -48,6 +60,7 @@ test:
 	@bash tools/deps.sh test
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=ON
 	cmake --build $(BUILD) -j $(JOBS)
+	@$(MAKE) --no-print-directory deb
 	@cd $(BUILD) && { ctest --output-on-failure -j $(JOBS); echo $$? >ctest-status.txt; } | tee ctest-output.txt; \
 	  bash $(CURDIR)/tools/skipped_tests.sh $(CURDIR)/$(BUILD); exit $$(cat ctest-status.txt)
 
@@ -68,12 +81,14 @@ install:
 uninstall:
 	@DESTDIR="$(DESTDIR)" bash tools/uninstall.sh $(BUILD)
 
-# build/brovask_VERSION_ARCH.deb, from the install rules.
+# build-deb/brovask_VERSION_ARCH.deb, from the install rules, in a build of
+# its own: release flags, no tests.
+DEB_BUILD ?= build-deb
 deb:
 	@bash tools/deps.sh deb
-	@$(CONFIGURE)
-	cmake --build $(BUILD) -j $(JOBS) --target brovask_installable
-	cd $(BUILD) && cpack -G DEB
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake --build $(DEB_BUILD) -j $(JOBS) --target brovask_installable
+	cd $(DEB_BUILD) && cpack -G DEB
 
 bench:
 	@bash tools/deps.sh test
@@ -88,18 +103,25 @@ windows:
 	@bash tools/deps.sh windows
 	@$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS) --target $(HOST_TARGETS)
-	JOBS=$(JOBS) bash tools/windows_deps.sh $(WIN_BUILD)/deps
+	JOBS=$(JOBS) bash tools/windows_deps.sh $(WIN_DEPS)
 	cmake -S . -B $(WIN_BUILD)/cmake -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/mingw-w64.cmake) \
-	  -DBROVASK_WINDOWS_PREFIX=$(abspath $(WIN_BUILD)/deps) -DBROVASK_HOST_BUILD=$(abspath $(BUILD)) \
+	  -DBROVASK_WINDOWS_PREFIX=$(abspath $(WIN_DEPS)) -DBROVASK_HOST_BUILD=$(abspath $(BUILD)) \
 	  -DBROVASK_PACKAGE_ROOT=$(abspath $(WIN_BUILD))
-	cmake --build $(WIN_BUILD)/cmake -j $(JOBS)
+	cmake --build $(WIN_BUILD)/cmake -j $(JOBS) $(WIN_TARGETS:%=--target %)
 
 # Under wine on Xvfb, in a wine prefix of the tests' own ($(WIN_BUILD)/wine).
 test-windows: windows
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=ON
 	cmake --build $(BUILD) -j $(JOBS) --target $(HOST_TEST_TARGETS)
 	JOBS=$(JOBS) bash tests/windows/run.sh $(abspath $(WIN_BUILD))
+
+# The package, the zip and the data files, built twice from fresh clones of
+# the last commit (another folder, time, umask and time zone), byte for byte
+# the same; both Windows builds use the one SDL2/libpng prefix, WIN_DEPS.
+check-reproducible:
+	@bash tools/deps.sh reproducible
+	JOBS=$(JOBS) WIN_DEPS=$(abspath $(WIN_DEPS)) bash tests/dist/reproducible.sh
 
 # Fuzz targets (clang, libFuzzer): each runs FUZZ_SECONDS from the corpus;
 # findings are kept in tests/fuzz/regressions/, which `make test` replays.
@@ -110,4 +132,4 @@ fuzz:
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash tests/fuzz/run.sh $(abspath $(FUZZ_BUILD)) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(DEB_BUILD)

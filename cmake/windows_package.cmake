@@ -31,8 +31,7 @@ add_custom_command(OUTPUT ${zip}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${package}/data
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:brovask> $<TARGET_FILE:xmrender> ${sdl_dll} ${notices} ${package}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:halvex> ${data_files} ${package}/data
-  COMMAND ${CMAKE_COMMAND} -E chdir ${BROVASK_PACKAGE_ROOT}
-          ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip Brovask
+  COMMAND sh ${CMAKE_SOURCE_DIR}/tools/pack_zip.sh ${BROVASK_PACKAGE_ROOT} Brovask ${zip} ${BROVASK_SOURCE_DATE_EPOCH}
   DEPENDS brovask xmrender halvex ${data_files} ${sdl_dll} ${notices}
   COMMENT "Packing Brovask/ and Brovask-${PROJECT_VERSION}-win64.zip"
   VERBATIM)

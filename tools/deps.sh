@@ -5,6 +5,8 @@
 #   tools/deps.sh deb      that of play, and building the Debian package (`make deb`)
 #   tools/deps.sh windows  that of test, the Windows cross-build and its tests
 #                          under wine, and a deb-src entry for apt-get source
+#   tools/deps.sh reproducible  that of windows, and diffoscope to show how two
+#                          builds differ (`make check-reproducible`)
 # As root it runs apt-get itself; otherwise it prints the one command to run
 # and fails, so that `make` stops before a build that cannot work.
 set -euo pipefail
@@ -16,7 +18,7 @@ DEB=(dpkg-dev file)
 TEST=(
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox imagemagick desktop-file-utils
-  "${DEB[@]}" lintian appstream man-db groff-base
+  "${DEB[@]}" lintian devscripts appstream man-db groff-base
 )
 # dpkg-dev unpacks Debian's SDL2 and libpng sources with their patches;
 # googletest brings GoogleTest's sources for the cross-built tests.
@@ -49,7 +51,8 @@ case "${1:-play}" in
   test) PACKAGES=("${PLAY[@]}" "${TEST[@]}") ;;
   deb) PACKAGES=("${PLAY[@]}" "${DEB[@]}") ;;
   windows) PACKAGES=("${PLAY[@]}" "${TEST[@]}" "${WINDOWS_ONLY[@]}") ;;
-  *) echo "usage: tools/deps.sh [play|test|deb|windows]" >&2; exit 2 ;;
+  reproducible) PACKAGES=("${PLAY[@]}" "${TEST[@]}" "${WINDOWS_ONLY[@]}" diffoscope-minimal) ;;
+  *) echo "usage: tools/deps.sh [play|test|deb|windows|reproducible]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -60,7 +63,7 @@ for p in "${PACKAGES[@]}"; do
 done
 
 need_src=no
-[ "${1:-play}" = windows ] && ! have_deb_src && need_src=yes
+case "${1:-play}" in windows|reproducible) have_deb_src || need_src=yes ;; esac
 [ ${#missing[@]} -eq 0 ] && [ "$need_src" = no ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -43,8 +43,10 @@ rm -f "$prefix/versions.txt"
 sdl=$(fetch libsdl2 libsdl2-dev)
 png=$(fetch libpng1.6 libpng-dev)
 
+# Without the prefix's path in the library (SDL2 names its source files in
+# its errors), a build in another folder gives the same SDL2.dll.
 common=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
-        -DBROVASK_WINDOWS_PREFIX="$prefix")
+        -DBROVASK_WINDOWS_PREFIX="$prefix" -DCMAKE_C_FLAGS="-ffile-prefix-map=$prefix=.")
 cmake -S "$sdl" -B "$prefix/build-sdl2" "${common[@]}" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF \
   -DCMAKE_SHARED_LINKER_FLAGS="-static-libgcc"
 cmake --build "$prefix/build-sdl2" -j "$jobs"
