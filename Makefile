@@ -82,13 +82,14 @@ uninstall:
 	@DESTDIR="$(DESTDIR)" bash tools/uninstall.sh $(BUILD)
 
 # build-deb/brovask_VERSION_ARCH.deb, from the install rules, in a build of
-# its own: release flags, no tests.
+# its own: release flags, no tests. CPack gives the package's three parts
+# the modes of its own files, so it runs with the usual umask.
 DEB_BUILD ?= build-deb
 deb:
 	@bash tools/deps.sh deb
 	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 	cmake --build $(DEB_BUILD) -j $(JOBS) --target brovask_installable
-	cd $(DEB_BUILD) && cpack -G DEB
+	cd $(DEB_BUILD) && umask 022 && cpack -G DEB
 
 bench:
 	@bash tools/deps.sh test

@@ -49,7 +49,10 @@ common=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DCMAKE_I
         -DBROVASK_WINDOWS_PREFIX="$prefix" -DCMAKE_C_FLAGS="-ffile-prefix-map=$prefix=.")
 cmake -S "$sdl" -B "$prefix/build-sdl2" "${common[@]}" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF \
   -DCMAKE_SHARED_LINKER_FLAGS="-static-libgcc"
-cmake --build "$prefix/build-sdl2" -j "$jobs"
+# SDL2.dll's header is dated by its Debian source (its changelog's last
+# entry), not by the build or by our commit.
+SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$sdl/debian/changelog" -S Timestamp) \
+  cmake --build "$prefix/build-sdl2" -j "$jobs"
 cmake --install "$prefix/build-sdl2"
 
 cmake -S "$png" -B "$prefix/build-png" "${common[@]}" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
