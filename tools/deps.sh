@@ -15,6 +15,7 @@ PLAY=(g++ make cmake pkg-config libsdl2-dev libpng-dev libfreetype-dev fonts-dej
 # dpkg-shlibdeps (dpkg-dev) computes the package's dependencies; CPack finds
 # the programs to ask it about with `file`.
 DEB=(dpkg-dev file)
+# devscripts: hardening-check, for the package's test.
 TEST=(
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox imagemagick desktop-file-utils
