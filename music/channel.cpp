@@ -250,6 +250,7 @@ void UpdateVoice(ChannelState& ch, const SampleRecord* sample, const InstrumentR
         voice->leftVolume = 0;
         voice->rampLeft = 0;
         voice->direction = 0;
+        voice->toLoopEnd = 0;
         voice->position = voice->startOffset;
         voice->startOffset = 0;
     }
