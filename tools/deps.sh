@@ -13,8 +13,9 @@ PLAY=(g++ make cmake pkg-config libsdl2-dev libpng-dev libfreetype-dev fonts-dej
 # dpkg-shlibdeps (dpkg-dev) computes the package's dependencies; CPack finds
 # the programs to ask it about with `file`.
 DEB=(dpkg-dev file)
+# sox and python3 read xmrender's streamed WAV in its command-line test.
 TEST=(
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev sox python3
   xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox imagemagick desktop-file-utils
   "${DEB[@]}" lintian appstream man-db groff-base
 )
