@@ -4,9 +4,8 @@
 # the XM corpus (../shared/xm), the game's own music and pictures, and
 # generated seeds (4-bit packed samples, a PNG, a font). What the fuzzer
 # finds is kept in tests/fuzz/regressions/<target>/, which `make test`
-# replays, and each run here starts with them too; the growing corpus stays
-# in the build folder. At the end of each target its executions, inputs a
-# second and coverage are printed.
+# and each run replay; the corpus grows in the build folder. At the end of each
+# target its executions, inputs a second and coverage are printed.
 #   tests/fuzz/run.sh [FUZZ_BUILD_DIR] [SECONDS]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"

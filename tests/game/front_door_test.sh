@@ -22,9 +22,7 @@ records="install_manifest.txt install_destination.txt"
 for f in $records; do [ -f "$build/$f" ] && mv "$build/$f" "$work/$f.saved"; done
 cleanup() {
   [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null
-  for f in $records; do
-    if [ -f "$work/$f.saved" ]; then mv "$work/$f.saved" "$build/$f"; else rm -f "$build/$f"; fi
-  done
+  for f in $records; do rm -f "$build/$f"; [ -f "$work/$f.saved" ] && mv "$work/$f.saved" "$build/$f"; done
   rm -rf "$work"
 }
 trap cleanup EXIT
