@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# make install and make uninstall (tools/install.sh, tools/uninstall.sh) in
-# scratch folders: a staged install (DESTDIR) done twice, and a copy of it at
-# its PREFIX standing for a live installation. The second install keeps the
-# first one's record, with its DESTDIR and PREFIX; an uninstall without the
-# staged DESTDIR, and an install into another, are refused (naming both) and
-# change nothing; the uninstall with it leaves nothing, and the live copy
-# whole. Argument: the build folder (its own install record is set aside).
+# make install/uninstall in scratch folders: a staged install (DESTDIR) done
+# twice keeps the first one's record, with DESTDIR and PREFIX; with a copy at
+# PREFIX standing for a live installation, an uninstall without the DESTDIR
+# and an install into another are refused, naming both, and change nothing;
+# the uninstall leaves nothing. Argument: the build folder (its record is set aside).
 set -u
 build="$(cd "$1" && pwd)" tools="$(cd "$(dirname "$0")/../../tools" && pwd)"
 for f in brovask xmrender data/data.pak icons/256.png; do [ -e "$build/$f" ] || { echo "SKIP: no $f"; exit 77; }; done
