@@ -106,7 +106,7 @@ test-windows: windows
 FUZZ_SECONDS ?= 60
 FUZZ_BUILD ?= build-fuzz
 fuzz:
-	@bash tools/deps.sh test
+	@bash tools/deps.sh fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash tests/fuzz/run.sh $(abspath $(FUZZ_BUILD)) $(FUZZ_SECONDS)
 
 clean:

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "halvex_api.h"
@@ -113,6 +114,22 @@ void DrawTexturePart(Texture& t, const SDL_Rect& src, float x, float y, float w,
 void FillRect(float x, float y, float w, float h, uint32_t colour, uint8_t alpha);
 
 // ---- fonts (font.cpp) ----
+// A glyph's box in its page and its placement (the font file's glyph record).
+struct Glyph {
+    uint8_t Page;
+    uint16_t X, Y;
+    uint8_t W, H;
+    int8_t Dx, Dy;
+    uint8_t Advance;
+};
+
+// What a font record's Private points to.
+struct FontMetrics {
+    uint16_t LineHeight = 0;
+    uint16_t Baseline = 0;
+    std::unordered_map<uint32_t, Glyph> Glyphs;
+};
+
 float TextWidth(HxFont font, float scale, float spacing, const char* text);
 float LineHeight(HxFont font, float scale);
 
