@@ -40,7 +40,7 @@ for t in $targets; do
   "$build/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=4096 -max_len=65536 \
     -timeout=30 -print_final_stats=1 -artifact_prefix="$here/regressions/$t/" \
     "$work/$t/corpus" "$work/$t/seeds" "$here/regressions/$t" 2>&1 | tee "$work/$t/log.txt" |
-    grep -E "^#[0-9]+ +(INITED|DONE)|ERROR|SUMMARY|differ" || true
+    grep -E "^#[0-9]+[[:space:]]+(INITED|DONE)|ERROR|SUMMARY|differ" || true
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$t/log.txt" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/$t/log.txt" | tail -1)
   cov=$(grep -oE "cov: [0-9]+ ft: [0-9]+" "$work/$t/log.txt" | tail -1 || true)
