@@ -20,7 +20,7 @@ TEST=(
 )
 # dpkg-dev unpacks Debian's SDL2 and libpng sources with their patches;
 # googletest brings GoogleTest's sources for the cross-built tests.
-WINDOWS_ONLY=(mingw-w64 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 zip unzip dpkg-dev googletest xclip)
+WINDOWS_ONLY=(mingw-w64 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 zip unzip dpkg-dev googletest)
 
 # apt-get source needs a deb-src entry; add one beside each deb entry that
 # has none, in a file of our own.

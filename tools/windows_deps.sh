@@ -58,8 +58,11 @@ png=$(fetch libpng1.6 libpng-dev)
 
 common=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
         -DBROVASK_WINDOWS_PREFIX="$prefix")
+# SDL2.dll carries its C runtime helpers inside (libgcc, and libssp, the
+# stack protector's), so that it needs no DLL beyond Windows' own. (Added to
+# the toolchain's hardened link flags, not in place of them.)
 cmake -S "$sdl" -B "$prefix/build-sdl2" "${common[@]}" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF \
-  -DCMAKE_SHARED_LINKER_FLAGS="-static-libgcc"
+  -DCMAKE_SHARED_LINKER_FLAGS_RELEASE="-static"
 cmake --build "$prefix/build-sdl2" -j "$jobs"
 cmake --install "$prefix/build-sdl2"
 

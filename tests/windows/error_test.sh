@@ -4,8 +4,8 @@
 # "Error" with "Error while loading Halvex Engine", exit code 1; with a
 # damaged data.pak the same box with the same text as the Linux build gives,
 # naming the entry and the file's full Windows path, accents and all. The
-# box's own text is read back from the clipboard (Ctrl+C in a message box
-# copies it); stderr, written by the same call, must say the same.
+# box's own text is read from wine's trace of the texts its windows are
+# given (in UTF-16 code units); it must say what stderr says.
 #   error_test.sh HOST_BUILD PACKAGE   (in an X display, see run.sh)
 . "$(dirname "$0")/scenario_lib.sh" "$@"
 
@@ -13,19 +13,12 @@
 # and, once closed with Enter, the game must end with exit code 1. The line
 # of stderr that matches $2 must be in the box.
 boxed_run() {
-  (cd / && exec wine "$game/brovask.exe" 2>"$work/wine.err") &
+  (cd / && WINEDEBUG=trace+win exec wine "$game/brovask.exe" 2>"$work/wine.err") &
   pid=$!
   local box
   box=$(find_window_titled Error 300)
   [ -n "$box" ] || { cat "$work/wine.err"; fail "$1: no window titled Error"; }
   sleep 0.3
-  echo -n >"$work/box.txt"
-  for _ in $(seq 20); do
-    xdotool key --window "$box" ctrl+c 2>/dev/null
-    xclip -o -selection clipboard 2>/dev/null | tr -d '\r' >"$work/box.txt" || true
-    [ -s "$work/box.txt" ] && break
-    sleep 0.2
-  done
   xdotool key --window "$box" Return 2>/dev/null
   wait_for_exit "$pid" 100 || fail "$1: the game did not end when the box was closed"
   local code=0
@@ -33,16 +26,17 @@ boxed_run() {
   pid=
   [ "$code" = 1 ] || fail "$1: exit code $code, not 1"
   local line
-  line=$(tr -d '\r' <"$work/wine.err" | grep -m1 -e "$2" || true)
-  [ -n "$line" ] && grep -qF "$line" "$work/box.txt" ||
-    { cat "$work/box.txt"; fail "$1: the box does not say what stderr says"; }
+  line=$(grep -a -v :trace: "$work/wine.err" | grep -m1 -e "$2" | tr -d '\r' || true)
+  line=$(perl -CS -lpe 's/\\/\\\\/g; s/([^\x20-\x7e])/sprintf("\\%04x", ord $1)/ge' <<<"$line")
+  [ -n "$line" ] && grep -aqF "set_window_text L\"$line\"" "$work/wine.err" ||
+    { grep -a set_window_text "$work/wine.err"; fail "$1: the box does not say \"$line\""; }
 }
 
 game=$(unpack)
 rm "$game/data/halvex.dll"
 boxed_run "without data\\halvex.dll" "^Error while loading Halvex Engine"
-grep -q "^Error while loading Halvex Engine" "$work/wine.err" || { cat "$work/wine.err"; fail "the box's text is not the loader's"; }
-echo "without data\\halvex.dll: box \"Error\", $(grep -m1 '^Error while' "$work/wine.err"), exit code 1"
+grep -aq "^Error while loading Halvex Engine" "$work/wine.err" || { cat "$work/wine.err"; fail "the box's text is not the loader's"; }
+echo "without data\\halvex.dll: box \"Error\", $(grep -a -m1 '^Error while' "$work/wine.err"), exit code 1"
 
 # The pack cut short inside an entry: the Linux build names the entry.
 cp "$package/data/halvex.dll" "$game/data/"
@@ -57,7 +51,7 @@ expected=$(grep -m1 'data/data.pak' "$work/linux.err" || true)
 boxed_run "with a damaged data.pak" "data.pak: "
 # Each names the full path it tried, in its platform's form; what follows
 # the path is the same.
-got=$(tr -d '\r' <"$work/wine.err" | grep -m1 'data.pak: ' || true)
+got=$(grep -a -v :trace: "$work/wine.err" | grep -m1 'data.pak: ' | tr -d '\r' || true)
 path="$(winepath -w "$game" 2>/dev/null)\\data\\data.pak"
 [ "${got%%: *}" = "$path" ] || { cat "$work/wine.err"; fail "under wine the message names \"${got%%: *}\", not \"$path\""; }
 [ "${got#*data.pak}" = "${expected#*data.pak}" ] || fail "under wine \"$got\", on Linux \"$expected\""
