@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# brovask.exe under wine, unzipped into a folder named "Jeux vidéo ゲーム" and
-# started from another folder: one window "Brovask"
+# brovask.exe under wine, in "Jeux vidéo ゲーム\", started from another folder: one window "Brovask"
 # of 800 x 600 whose first frame equals the Linux build's pixel for pixel
 # (SDL's software renderer on both); a click selects a build site and buying
 # a gun changes "Money:"; the music reaches the waveOut device sample for
