@@ -26,7 +26,7 @@ TEST(WaveOutPosition, SamplesWhereBytesAreNotCountedNoDeviceWhereNeitherIs) {
     ASSERT_NE(MusicPlay(song.data(), song.size(), MUSIC_SOURCE_MEMORY), 0u) << "no waveOut device under wine";
     uint64_t before = RenderedBlocks.load();
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_GT(RenderedBlocks.load() - before, 20u) << "47 blocks a second are heard: the ring was not refilled";
+    EXPECT_GT(RenderedBlocks.load() - before, 20u) << "47 blocks a second are heard; too few rendered";
     MusicStop();
     SetWavePositionQuery(MillisecondDriver<false>);  // the game then runs silent
     EXPECT_EQ(MusicPlay(song.data(), song.size(), MUSIC_SOURCE_MEMORY), 0u);
