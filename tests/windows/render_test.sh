@@ -16,9 +16,8 @@ else
 fi
 failed=0 same=0
 for m in "${modules[@]}"; do
-  linux=0 windows=0
-  "$host/xmrender" --volume 20 "$m" "$out/linux.wav" >/dev/null 2>&1 || linux=$?
-  wine "$package/xmrender.exe" --volume 20 "$m" "$out/windows.wav" >/dev/null 2>&1 || windows=$?
+  linux=0 && "$host/xmrender" --volume 20 "$m" "$out/linux.wav" >/dev/null 2>&1 || linux=$?
+  windows=0 && wine "$package/xmrender.exe" --volume 20 "$m" "$out/windows.wav" >/dev/null 2>&1 || windows=$?
   if [ "$linux" != "$windows" ]; then
     echo "FAIL: $m: exit code $linux on Linux, $windows under wine"; failed=$((failed + 1))
   elif [ "$linux" = 0 ] && ! cmp -s "$out/linux.wav" "$out/windows.wav"; then
