@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -41,9 +42,16 @@ extern EngineState Engine;
 // with exit code 1.
 [[noreturn]] void Fatal(const std::string& message);
 
+// ---- paths and files, one file per platform (files_<platform>.cpp) ----
+// File names are UTF-8 whatever the platform.
 // The folder the engine library was loaded from, with its trailing
-// separator; "" when it cannot be told (library_folder_<platform>.cpp).
+// separator; "" when it cannot be told.
 std::string LibraryFolder();
+// A file name as messages show it: a relative name joined to the current
+// folder, so that the message says which file was tried.
+std::string FullPath(const char* file_name);
+// fopen, for any name the platform's files can have.
+std::FILE* OpenFile(const char* file_name, const char* mode);
 
 // Maps a mouse position reported by SDL to the game's picture with the
 // window's current size; false (and -1, -1) in a bar or outside.
