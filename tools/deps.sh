@@ -5,6 +5,8 @@
 #   tools/deps.sh deb      that of play, and building the Debian package (`make deb`)
 #   tools/deps.sh windows  that of test, the Windows cross-build and its tests
 #                          under wine, and a deb-src entry for apt-get source
+#   tools/deps.sh web      that of play, the browser build (emscripten, node) and
+#                          its tests (Chromium), and the deb-src entry
 # As root it runs apt-get itself; otherwise it prints the one command to run
 # and fails, so that `make` stops before a build that cannot work.
 set -euo pipefail
@@ -20,6 +22,7 @@ TEST=(
 )
 # dpkg-dev unpacks Debian's SDL2 and libpng sources with their patches;
 # googletest brings GoogleTest's sources for the cross-built tests.
+WEB_ONLY=(emscripten nodejs python3 python3-websockets chromium zip dpkg-dev)
 WINDOWS_ONLY=(mingw-w64 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 zip unzip dpkg-dev googletest)
 
 # apt-get source needs a deb-src entry; add one beside each deb entry that
@@ -49,7 +52,8 @@ case "${1:-play}" in
   test) PACKAGES=("${PLAY[@]}" "${TEST[@]}") ;;
   deb) PACKAGES=("${PLAY[@]}" "${DEB[@]}") ;;
   windows) PACKAGES=("${PLAY[@]}" "${TEST[@]}" "${WINDOWS_ONLY[@]}") ;;
-  *) echo "usage: tools/deps.sh [play|test|deb|windows]" >&2; exit 2 ;;
+  web) PACKAGES=("${PLAY[@]}" "${WEB_ONLY[@]}") ;;
+  *) echo "usage: tools/deps.sh [play|test|deb|windows|web]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -60,7 +64,7 @@ for p in "${PACKAGES[@]}"; do
 done
 
 need_src=no
-[ "${1:-play}" = windows ] && ! have_deb_src && need_src=yes
+case "${1:-play}" in windows | web) ! have_deb_src && need_src=yes ;; esac
 [ ${#missing[@]} -eq 0 ] && [ "$need_src" = no ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then

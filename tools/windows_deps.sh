@@ -18,26 +18,7 @@ mkdir -p "$src"
 toolchain="$here/cmake/mingw-w64.cmake"
 zlib=/usr/x86_64-w64-mingw32/lib/libz.a
 
-# Downloads and unpacks (with Debian's patches) source package $1 at the
-# version of installed binary package $2; prints the unpacked folder.
-fetch() {
-  local pkg=$1 bin=$2 want upstream v dir
-  want=$(dpkg-query -W -f='${Version}' "$bin")
-  upstream=${want%-*}
-  for v in "$want" $(apt-cache showsrc "$pkg" | sed -n 's/^Version: //p' | sort -urV); do
-    [ "${v%-*}" = "$upstream" ] || continue
-    dir="$src/$pkg-$v"
-    if [ ! -d "$dir" ]; then
-      (cd "$src" && apt-get source --download-only "$pkg=$v" >&2) || continue
-      dpkg-source --no-check -x "$src/${pkg}_${v#*:}.dsc" "$dir" >&2 || continue
-    fi
-    echo "$pkg $v (installed $bin: $want)" >>"$prefix/versions.txt"
-    echo "$dir"
-    return 0
-  done
-  echo "no source of $pkg $upstream can be downloaded (is there a deb-src entry? tools/deps.sh windows adds one)" >&2
-  return 1
-}
+source "$here/tools/fetch_source.sh"
 
 rm -f "$prefix/versions.txt"
 sdl=$(fetch libsdl2 libsdl2-dev)

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# make test-web: xmrender built for node renders sound.pak and every module of
+# the XM corpus (when it is beside the clone) byte for byte as the native one
+# does, with the same exit codes and messages; then the page in headless
+# Chromium, served by tools/serve_web.py (tests/web/page_test.py): its first
+# frame against the Linux build's, the audio it hands the browser against
+# `xmrender --volume 20`, and a page whose data lack the engine module.
+#   tests/web/run.sh WEB_BUILD HOST_BUILD
+set -u
+here=$(cd "$(dirname "$0")/../.." && pwd)
+web=$1 host=$2
+if [ -z "${DISPLAY:-}" ] && [ -z "${INSIDE_XVFB:-}" ]; then
+  INSIDE_XVFB=1 exec bash "$here/tests/with_display.sh" bash "$0" "$@"
+fi
+. "$here/tests/x11_lib.sh"
+work=$(mktemp -d)
+server=
+trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
+failures=0
+check() { local name=$1; shift; if "$@"; then echo "PASS: $name"; else echo "FAIL: $name"; failures=$((failures + 1)); fi; }
+for tool in node chromium python3 compare; do
+  command -v $tool >/dev/null || { echo "FAIL: $tool is not installed (tools/deps.sh web)"; exit 1; }
+done
+
+xmrender_node() {
+  local corpus=${BROVASK_XM_DIR:-$here/../shared/xm} f n=0 differ=0 start native=0 browser=0
+  local files=("$host/data/sound.pak")
+  [ -d "$corpus" ] && mapfile -t -O 1 files < <(find "$corpus" -name '*.xm' | sort)
+  for f in "${files[@]}"; do
+    start=$(date +%s%N)
+    "$host/xmrender" "$f" "$work/native.wav" >"$work/native.out" 2>&1
+    echo "exit $?" >>"$work/native.out"
+    native=$((native + $(date +%s%N) - start)) start=$(date +%s%N)
+    node "$web/cmake/xmrender.js" "$f" "$work/node.wav" >"$work/node.out" 2>&1
+    echo "exit $?" >>"$work/node.out"
+    browser=$((browser + $(date +%s%N) - start))
+    if ! cmp -s "$work/native.out" "$work/node.out" ||
+       { [ -f "$work/native.wav" ] && ! cmp -s "$work/native.wav" "$work/node.wav"; }; then
+      echo "  differs: $f"; diff "$work/native.out" "$work/node.out" | head -5; differ=$((differ + 1))
+    fi
+    rm -f "$work/native.wav" "$work/node.wav"
+    n=$((n + 1))
+  done
+  echo "  xmrender under node: $n files, $differ differ; wall time $((browser / 1000000)) ms against native $((native / 1000000)) ms"
+  [ "$differ" = 0 ] && [ "$n" -gt 1 -o ! -d "$corpus" ]
+}
+check "xmrender under node" xmrender_node
+
+python3 "$here/tools/serve_web.py" "$web/Brovask" 0 >"$work/server.out" 2>&1 &
+server=$!
+for _ in $(seq 100); do grep -q http "$work/server.out" && break; sleep 0.1; done
+url=$(grep -o 'http://[^ ]*' "$work/server.out")
+# The same page, with the engine module under another name in its data.
+mkdir "$work/broken"
+cp "$web/Brovask"/* "$work/broken/"
+sed -i 's|"/data/halvex.dll"|"/data/halvex.gone"|' "$work/broken/brovask.js"
+ln -s "$work/broken" "$web/Brovask/.broken-$$"
+trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -f "$web/Brovask/.broken-$$"; rm -rf "$work"' EXIT
+
+linux_frame() {
+  (cd / && SDL_AUDIODRIVER=dummy SDL_RENDER_DRIVER=software HALVEX_NO_MESSAGEBOX=1 exec "$host/brovask") &
+  local pid=$! wid
+  wid=$(find_window_titled Brovask 200)
+  [ -n "$wid" ] || { kill $pid; return 1; }
+  sleep 2
+  import -window "$wid" "$work/linux.png"
+  xdotool key --window "$wid" Escape 2>/dev/null
+  wait $pid
+}
+
+# Every pixel of the two frames: how many differ, and by how many levels at most.
+first_frame() {
+  convert "$work/linux.png" -depth 8 rgb:"$work/linux.rgb" && convert "$work/web.png" -depth 8 rgb:"$work/web.rgb" &&
+  python3 - "$work/linux.rgb" "$work/web.rgb" <<'PY'
+import sys
+a, b = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+assert len(a) == len(b) == 800 * 600 * 3, "frame sizes differ"
+pixels = sum(1 for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
+most = max(abs(x - y) for x, y in zip(a, b))
+print(f"  first frame: {pixels} pixels differ from the Linux build's, by at most {most} levels")
+sys.exit(0 if most <= 3 else 1)
+PY
+}
+
+audio_equal() {
+  "$host/xmrender" --volume=20 "$host/data/sound.pak" "$work/v20.wav" >/dev/null &&
+  python3 - "$work/v20.wav" "$work/audio.raw" <<'PY'
+import sys
+wav, page = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+wav = wav[wav.index(b"data") + 8:]
+def start(d):  # the first frame that is not silent
+    for i in range(0, len(d), 4):
+        if d[i:i + 4] != b"\0\0\0\0":
+            return i
+    return len(d)
+wav, page = wav[start(wav):], page[start(page):]
+same = 0
+while same < min(len(wav), len(page)) and wav[same] == page[same]:
+    same += 1
+print(f"  audio: the first {same // 4 / 48000:.2f} s of {len(page) // 4 / 48000:.2f} s captured equal xmrender --volume 20")
+sys.exit(0 if same // 4 >= 10 * 48000 else 1)
+PY
+}
+
+check "the Linux first frame" linux_frame
+check "page: play" python3 "$here/tests/web/page_test.py" play "$url" "$work"
+check "first frame" first_frame
+check "page: audio" python3 "$here/tests/web/page_test.py" audio "$url" "$work"
+check "audio equals xmrender" audio_equal
+check "page: gesture" python3 "$here/tests/web/page_test.py" gesture "$url" "$work"
+check "page: broken" python3 "$here/tests/web/page_test.py" broken "$url.broken-$$/" "$work"
+echo "web tests: $failures failed"
+[ "$failures" = 0 ]
