@@ -18,3 +18,5 @@ add_library(PNG::PNG INTERFACE IMPORTED)
 set_target_properties(PNG::PNG PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${BROVASK_WEB_PREFIX}/include)
 # Every object is position-independent: the game is a main module.
 add_compile_options(-fPIC)
+# clang (emscripten) warns where GCC does not: fit.cpp's branch-free `&` of comparisons.
+add_compile_options(-Wno-bitwise-instead-of-logical)

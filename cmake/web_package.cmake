@@ -18,9 +18,10 @@ foreach(name data.pak engine.pak sound.pak icon.png)
 endforeach()
 # The game exports exactly what the engine module imports.
 add_custom_command(OUTPUT ${stage}/data/halvex.dll ${CMAKE_BINARY_DIR}/engine_imports.json
+                          ${CMAKE_BINARY_DIR}/engine_library.json
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:halvex> ${stage}/data/halvex.dll
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/wasm_imports.py $<TARGET_FILE:halvex>
-          ${CMAKE_BINARY_DIR}/engine_imports.json
+          ${CMAKE_BINARY_DIR}/engine_imports.json ${CMAKE_BINARY_DIR}/engine_library.json
   DEPENDS halvex ${CMAKE_SOURCE_DIR}/tools/wasm_imports.py
   VERBATIM)
 add_custom_target(web_stage DEPENDS ${data_files} ${stage}/data/halvex.dll ${CMAKE_BINARY_DIR}/engine_imports.json)
@@ -28,6 +29,7 @@ add_custom_target(web_stage DEPENDS ${data_files} ${stage}/data/halvex.dll ${CMA
 set(web_libs ${BROVASK_WEB_PREFIX}/lib/libSDL2.a ${BROVASK_WEB_PREFIX}/lib/libpng16.a
              ${BROVASK_WEB_PREFIX}/lib/libz.a)
 target_link_options(brovask PRIVATE -sMAIN_MODULE=2 -sEXPORTED_FUNCTIONS=@${CMAKE_BINARY_DIR}/engine_imports.json
+  -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_BINARY_DIR}/engine_library.json
   -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web --preload-file ${stage}/data@/data)
 target_link_libraries(brovask PRIVATE ${web_libs})
 add_dependencies(brovask web_stage)

@@ -2,7 +2,7 @@
 // threads of ours: a 5 ms interval renders behind the block being heard (SDL's
 // audio callback, output_sdl.cpp, plays the ring as on Linux). There is no
 // priority to raise.
-#include <emscripten.h>
+#include <emscripten/html5.h>
 
 #include "output.h"
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the functions and data a wasm side module imports by name, as the
-JSON list emcc's EXPORTED_FUNCTIONS takes ("_name" each): the main module
-then exports exactly what the engine module binds.
-usage: wasm_imports.py MODULE OUT"""
+"""Writes the functions and data a wasm side module imports by name, less
+what it exports itself, as the JSON lists emcc takes: EXPORTED_FUNCTIONS
+("_name" each) in OUT and DEFAULT_LIBRARY_FUNCS_TO_INCLUDE (those of
+emscripten's own JavaScript library among them) in LIBRARY_OUT. The main
+module then exports exactly what the engine module needs from it.
+usage: wasm_imports.py MODULE OUT LIBRARY_OUT"""
 import json
 import sys
 
@@ -24,6 +26,28 @@ def leb(data, pos):
 def name(data, pos):
     length, pos = leb(data, pos)
     return data[pos:pos + length].decode(), pos + length
+
+
+def sections(data):
+    """(id, start, end) of each section."""
+    if data[:4] != b"\0asm":
+        raise ValueError("not a wasm module")
+    pos = 8
+    while pos < len(data):
+        section, pos = data[pos], pos + 1
+        size, pos = leb(data, pos)
+        yield section, pos, pos + size
+        pos += size
+
+
+def exports(data):
+    for section, pos, end in sections(data):
+        if section == 7:
+            count, pos = leb(data, pos)
+            for _ in range(count):
+                field, pos = name(data, pos)
+                _, pos = leb(data, pos + 1)
+                yield field
 
 
 def imports(data):
@@ -59,16 +83,23 @@ def imports(data):
 
 
 def main():
-    module, out = sys.argv[1], sys.argv[2]
+    module, out, library_out = sys.argv[1:4]
     try:
         with open(module, "rb") as f:
             data = f.read()
-        names = sorted({"_" + field for mod, field in imports(data)
-                        if mod in ("env", "GOT.func", "GOT.mem") and field not in PROVIDED})
+        # What the module exports itself (the GOT entries of its own functions,
+        # the weak template code it both defines and imports) is bound to it.
+        own = set(exports(data))
+        # invoke_* wrappers are made by the loader as needed.
+        names = sorted({field for mod, field in imports(data)
+                        if mod in ("env", "GOT.func", "GOT.mem") and field not in own and field not in PROVIDED
+                        and not field.startswith("invoke_")})
     except (OSError, ValueError, IndexError, UnicodeDecodeError) as error:
         sys.exit(f"{module}: cannot read its imports: {error}")
     with open(out, "w") as f:
-        json.dump(names + ["_main"], f)
+        json.dump(["_" + n for n in names] + ["_main"], f)
+    with open(library_out, "w") as f:
+        json.dump(names, f)
 
 
 main()
