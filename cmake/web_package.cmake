@@ -16,12 +16,14 @@ foreach(name data.pak engine.pak sound.pak icon.png)
     VERBATIM)
   list(APPEND data_files ${stage}/data/${name})
 endforeach()
-# The game exports exactly what the engine module imports.
+# The game exports exactly what the engine module imports, and carries the
+# JavaScript helpers SDL's own JavaScript calls.
 add_custom_command(OUTPUT ${stage}/data/halvex.dll ${CMAKE_BINARY_DIR}/engine_imports.json
                           ${CMAKE_BINARY_DIR}/engine_library.json
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:halvex> ${stage}/data/halvex.dll
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/wasm_imports.py $<TARGET_FILE:halvex>
           ${CMAKE_BINARY_DIR}/engine_imports.json ${CMAKE_BINARY_DIR}/engine_library.json
+          $autoResumeAudioContext $dynCall
   DEPENDS halvex ${CMAKE_SOURCE_DIR}/tools/wasm_imports.py
   VERBATIM)
 add_custom_target(web_stage DEPENDS ${data_files} ${stage}/data/halvex.dll ${CMAKE_BINARY_DIR}/engine_imports.json)

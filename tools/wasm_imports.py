@@ -4,7 +4,8 @@ what it exports itself, as the JSON lists emcc takes: EXPORTED_FUNCTIONS
 ("_name" each) in OUT and DEFAULT_LIBRARY_FUNCS_TO_INCLUDE (those of
 emscripten's own JavaScript library among them) in LIBRARY_OUT. The main
 module then exports exactly what the engine module needs from it.
-usage: wasm_imports.py MODULE OUT LIBRARY_OUT"""
+EXTRA names are added to LIBRARY_OUT.
+usage: wasm_imports.py MODULE OUT LIBRARY_OUT [EXTRA]..."""
 import json
 import sys
 
@@ -99,7 +100,7 @@ def main():
     with open(out, "w") as f:
         json.dump(["_" + n for n in names] + ["_main"], f)
     with open(library_out, "w") as f:
-        json.dump(names, f)
+        json.dump(names + sys.argv[4:], f)
 
 
 main()

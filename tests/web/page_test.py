@@ -51,7 +51,7 @@ AudioContext.prototype.createScriptProcessor = function (...a) {
 
 class Page:
     def __init__(self, ws):
-        self.ws, self.next_id, self.errors = ws, 0, []
+        self.ws, self.next_id, self.errors, self.log = ws, 0, [], []
 
     async def call(self, method, **params):
         self.next_id += 1
@@ -67,8 +67,11 @@ class Page:
 
     def note(self, message):
         method, params = message.get("method"), message.get("params", {})
-        if method == "Runtime.consoleAPICalled" and params["type"] == "error":
-            self.errors.append(" ".join(str(a.get("value", a.get("description"))) for a in params["args"]))
+        if method == "Runtime.consoleAPICalled":
+            text = " ".join(str(a.get("value", a.get("description"))) for a in params["args"])
+            self.log.append(text)
+            if params["type"] == "error":
+                self.errors.append(text)
         elif method == "Runtime.exceptionThrown":
             self.errors.append(params["exceptionDetails"].get("exception", {}).get("description", "exception"))
         elif method == "Log.entryAdded" and params["entry"]["level"] == "error":
@@ -86,10 +89,13 @@ class Page:
             if await self.eval(expression):
                 return
             await asyncio.sleep(0.05)
-        fail(f"{what} (waited {seconds} s)")
+        status = await self.eval("document.getElementById('status').textContent")
+        fail(f"{what} (waited {seconds} s); page: {status!r}; console: " + " | ".join(self.log[-8:] + self.errors))
 
     async def mouse(self, x, y):
         box = await self.eval("(() => { const r = canvas.getBoundingClientRect(); return [r.left, r.top]; })()")
+        await self.call("Input.dispatchMouseEvent", type="mouseMoved", x=box[0] + x, y=box[1] + y)
+        await asyncio.sleep(0.1)
         for kind in ("mousePressed", "mouseReleased"):
             await self.call("Input.dispatchMouseEvent", type=kind, x=box[0] + x, y=box[1] + y, button="left",
                             clickCount=1)
@@ -145,6 +151,9 @@ async def play(page, work):
         fail("a click on a site did not select it")
     await page.mouse(647, 62)  # the first gun, 200
     money_bought = await page.eval(money)
+    if os.environ.get("KEEP_SHOTS"):
+        png = await page.eval("canvas.toDataURL('image/png')")
+        open(os.path.join(work, "bought.png"), "wb").write(base64.b64decode(png.split(",", 1)[1]))
     if money_bought == money_before:
         fail('buying a gun by click did not change "Money:"')
     await page.call("Emulation.setTouchEmulationEnabled", enabled=True)

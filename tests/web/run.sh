@@ -103,11 +103,11 @@ PY
 }
 
 check "the Linux first frame" linux_frame
-check "page: play" python3 "$here/tests/web/page_test.py" play "$url" "$work"
+check "page: play" /usr/bin/python3 "$here/tests/web/page_test.py" play "$url" "$work"
 check "first frame" first_frame
-check "page: audio" python3 "$here/tests/web/page_test.py" audio "$url" "$work"
+check "page: audio" /usr/bin/python3 "$here/tests/web/page_test.py" audio "$url" "$work"
 check "audio equals xmrender" audio_equal
-check "page: gesture" python3 "$here/tests/web/page_test.py" gesture "$url" "$work"
-check "page: broken" python3 "$here/tests/web/page_test.py" broken "$url.broken-$$/" "$work"
+check "page: gesture" /usr/bin/python3 "$here/tests/web/page_test.py" gesture "$url" "$work"
+check "page: broken" /usr/bin/python3 "$here/tests/web/page_test.py" broken "$url.broken-$$/" "$work"
 echo "web tests: $failures failed"
 [ "$failures" = 0 ]
