@@ -3,12 +3,18 @@
 // the page, no program path (the data lie at the root of the page's files).
 #include <dlfcn.h>
 #include <emscripten.h>
+#include <unistd.h>
 
 #include <chrono>
 
 #include "platform.h"
 
 void* PlatformLoadLibrary(const char* path, std::string& error) {
+    // A missing file is reported in the words of the desktop's loader.
+    if (access(path, F_OK) != 0) {
+        error = std::string(path) + ": cannot open shared object file: No such file or directory";
+        return nullptr;
+    }
     void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* reason = dlerror();
