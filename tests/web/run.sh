@@ -16,8 +16,8 @@ fi
 work=$(mktemp -d)
 server=
 trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-check() { local name=$1; shift; if "$@"; then echo "PASS: $name"; else echo "FAIL: $name"; failures=$((failures + 1)); fi; }
+failures=0 total=0
+check() { local name=$1; shift; total=$((total + 1)); if "$@"; then echo "PASS: $name"; else echo "FAIL: $name"; failures=$((failures + 1)); fi; }
 for tool in node chromium python3 compare; do
   command -v $tool >/dev/null || { echo "FAIL: $tool is not installed (tools/deps.sh web)"; exit 1; }
 done
@@ -109,5 +109,5 @@ check "page: audio" /usr/bin/python3 "$here/tests/web/page_test.py" audio "$url"
 check "audio equals xmrender" audio_equal
 check "page: gesture" /usr/bin/python3 "$here/tests/web/page_test.py" gesture "$url" "$work"
 check "page: broken" /usr/bin/python3 "$here/tests/web/page_test.py" broken "$url.broken-$$/" "$work"
-echo "web tests: $failures failed"
+echo "web: $((total - failures)) tests passed, $failures tests failed"
 [ "$failures" = 0 ]
