@@ -22,7 +22,7 @@ TEST=(
 )
 # dpkg-dev unpacks Debian's SDL2 and libpng sources with their patches;
 # googletest brings GoogleTest's sources for the cross-built tests.
-WEB_ONLY=(emscripten nodejs python3 python3-websockets chromium zip dpkg-dev)
+WEB_ONLY=(emscripten nodejs python3 python3-websockets chromium zip dpkg-dev xvfb xauth xdotool x11-utils imagemagick)
 WINDOWS_ONLY=(mingw-w64 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 zip unzip dpkg-dev googletest)
 
 # apt-get source needs a deb-src entry; add one beside each deb entry that
