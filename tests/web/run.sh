@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# make test-web: xmrender built for node renders sound.pak and every module of
-# the XM corpus (when it is beside the clone) byte for byte as the native one
-# does, with the same exit codes and messages; then the page in headless
-# Chromium, served by tools/serve_web.py (tests/web/page_test.py): its first
-# frame against the Linux build's, the audio it hands the browser against
-# `xmrender --volume 20`, and a page whose data lack the engine module.
+# make test-web: xmrender under node against the native one (sound.pak and
+# the XM corpus when it is beside the clone: bytes, exit codes, messages);
+# the page in headless Chromium (tests/web/page_test.py).
 #   tests/web/run.sh WEB_BUILD HOST_BUILD
 set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
