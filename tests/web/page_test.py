@@ -108,7 +108,7 @@ async def play(page, work):
     open(os.path.join(work, "web.png"), "wb").write(base64.b64decode(png.split(",", 1)[1]))
     frames = await page.eval("(n => (n - 61) * 1000 / (__frames[n - 1] - __frames[60]))(__frames.length)")
     print(f"{frames:.1f} frames a second")
-    if not 55 <= frames <= 62:
+    if not 50 <= frames <= 62:  # a busy machine loses a few
         fail(f"{frames:.1f} frames a second, not about 60")
     print(f"wasm heap {await page.eval('Module.HEAP8.length') / 1048576:.0f} MiB")
     if await page.eval("Module.SDL2.audioContext.state") != "suspended":
