@@ -66,6 +66,12 @@ HxTimer AddTimer(HxCallback callback, uint32_t interval_ms);
 // is read again after each call. A timer first seen here starts its first
 // interval at `now`. Returns the earliest next due time (UINT64_MAX: none).
 uint64_t RunDueTimers(uint64_t now);
+// The main loop (window.cpp): one pass, and the close after the last one.
+bool LoopPass(uint64_t early_ns, uint64_t& wake);
+void LoopEnd();
+// Runs passes until one returns false, then LoopEnd; one file per platform
+// (loop_native.cpp, loop_web.cpp).
+void RunLoop();
 
 // ---- textures (texture.cpp) ----
 struct Texture {

@@ -12,16 +12,15 @@
 // One pass of the loop: wait until the next frame or the next due timer,
 // handle pending events, run the due timers (each at most once per pass),
 // then, when a frame is due, clear the canvas, call the draw callback and
-// present. The loop sleeps in between and never spins.
+// present. What drives the passes is the platform's (loop_native.cpp: sleep
+// until the next one; loop_web.cpp: the browser's animation frames).
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <memory>
-#include <thread>
 
 #include "fit.h"
 #include "internal.h"
@@ -401,13 +400,52 @@ void DrawFrame() {
     }
 }
 
-void SleepUntil(uint64_t deadline) {
-    uint64_t now = NowNs();
-    if (deadline <= now) return;
-    std::this_thread::sleep_for(std::chrono::nanoseconds(deadline - now));
-}
+uint64_t NextFrameNs = 0;
 
 }  // namespace
+
+// One pass of the loop: events, due timers, and the frame when it is due (or
+// due within `early_ns`). False once the loop is to end; `wake` is when the
+// next pass has work.
+bool LoopPass(uint64_t early_ns, uint64_t& wake) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
+            Engine.StopRequested = true;
+        // A move to another display may change the pixels per window unit.
+        if (e.type == SDL_WINDOWEVENT && (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                                          e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED))
+            ReadWindowSize();
+        if (IsFullscreenToggle(e)) {
+            ToggleFullscreen();
+            continue;  // the engine's key: the game does not see it
+        }
+        InputHandleEvent(e);
+    }
+    if (Engine.StopRequested) return false;
+    uint64_t now = NowNs();
+    uint64_t nextTimer = RunDueTimers(now);
+    if (Engine.StopRequested) return false;
+    now = NowNs();
+    if (now + early_ns >= NextFrameNs) {
+        DrawFrame();
+        NextFrameNs += kFramePeriodNs;
+        now = NowNs();
+        // A slow frame does not buy a burst of fast ones afterwards.
+        if (now > NextFrameNs + kFramePeriodNs) NextFrameNs = now;
+    }
+    wake = std::min(NextFrameNs, nextTimer);
+    return true;
+}
+
+// After the last pass: the window closes and the engine can start again.
+void LoopEnd() {
+    CloseWindow();
+    InputReset();
+    GuiReset();
+    Engine.Running = false;
+    Engine.StopRequested = false;
+}
 
 bool MouseToGame(int x, int y, int& game_x, int& game_y) {
     return WindowToGame(x, y, WindowW, WindowH, OutputW, OutputH, int(Engine.Width), int(Engine.Height),
@@ -461,41 +499,8 @@ void engine_start(uint32_t, uint32_t) {
     for (auto& t : Timers) t->NextDueNs = 0;
     if (Engine.OnLoad) Engine.OnLoad();
 
-    uint64_t nextFrame = NowNs();
-    while (!Engine.StopRequested) {
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-            if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
-                Engine.StopRequested = true;
-            // A move to another display may change the pixels per window unit.
-            if (e.type == SDL_WINDOWEVENT && (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
-                                              e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED))
-                ReadWindowSize();
-            if (IsFullscreenToggle(e)) {
-                ToggleFullscreen();
-                continue;  // the engine's key: the game does not see it
-            }
-            InputHandleEvent(e);
-        }
-        if (Engine.StopRequested) break;
-        uint64_t now = NowNs();
-        uint64_t nextTimer = RunDueTimers(now);
-        if (Engine.StopRequested) break;
-        now = NowNs();
-        if (now >= nextFrame) {
-            DrawFrame();
-            nextFrame += kFramePeriodNs;
-            now = NowNs();
-            // A slow frame does not buy a burst of fast ones afterwards.
-            if (now > nextFrame + kFramePeriodNs) nextFrame = now;
-        }
-        SleepUntil(std::min(nextFrame, nextTimer));
-    }
-    CloseWindow();
-    InputReset();
-    GuiReset();
-    Engine.Running = false;
-    Engine.StopRequested = false;
+    NextFrameNs = NowNs();
+    RunLoop();
 }
 
 void engine_stop(void) {

@@ -6,6 +6,8 @@
 #   tools/deps.sh windows  that of test, the Windows cross-build and its tests
 #                          under wine, and a deb-src entry for apt-get source
 #   tools/deps.sh fuzz     that of test, and clang with libFuzzer (`make fuzz`)
+#   tools/deps.sh web      that of play, the browser build (emscripten, node) and
+#                          its tests (Chromium), and the deb-src entry
 # As root it runs apt-get itself; otherwise it prints the one command to run
 # and fails, so that `make` stops before a build that cannot work.
 set -euo pipefail
@@ -22,6 +24,7 @@ TEST=(
 )
 # dpkg-dev unpacks Debian's SDL2 and libpng sources with their patches;
 # googletest brings GoogleTest's sources for the cross-built tests.
+WEB_ONLY=(emscripten nodejs python3 python3-websockets chromium zip dpkg-dev xvfb xauth xdotool x11-utils imagemagick)
 WINDOWS_ONLY=(mingw-w64 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 zip unzip dpkg-dev googletest)
 # libFuzzer and the sanitizers' runtimes for clang.
 FUZZ_ONLY=(clang libclang-rt-dev)
@@ -37,7 +40,8 @@ case "${1:-play}" in
   deb) PACKAGES=("${PLAY[@]}" "${DEB[@]}") ;;
   windows) PACKAGES=("${PLAY[@]}" "${TEST[@]}" "${WINDOWS_ONLY[@]}") ;;
   fuzz) PACKAGES=("${PLAY[@]}" "${TEST[@]}" "${FUZZ_ONLY[@]}") ;;
-  *) echo "usage: tools/deps.sh [play|test|deb|windows|fuzz]" >&2; exit 2 ;;
+  web) PACKAGES=("${PLAY[@]}" "${WEB_ONLY[@]}") ;;
+  *) echo "usage: tools/deps.sh [play|test|deb|windows|fuzz|web]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -48,7 +52,7 @@ for p in "${PACKAGES[@]}"; do
 done
 
 need_src=no
-[ "${1:-play}" = windows ] && ! bash "$DEB_SRC" check && need_src=yes
+case "${1:-play}" in windows | web) ! bash "$DEB_SRC" check && need_src=yes ;; esac
 [ ${#missing[@]} -eq 0 ] && [ "$need_src" = no ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then

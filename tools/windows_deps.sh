@@ -8,7 +8,7 @@
 # available revision of the same upstream version (the security suite can
 # lack the newest revision's files); PREFIX/versions.txt names the revision
 # used. PREFIX/.done records what the libraries were built from (the
-# installed package versions, this script and the toolchain file): a call that
+# installed package versions, this script, fetch_source.sh and the toolchain file): a call that
 # finds the same record does nothing, and any change (an upgraded
 # libsdl2-dev, say) rebuilds them.
 set -euo pipefail
@@ -18,7 +18,7 @@ jobs=${JOBS:-2}
 toolchain="$here/cmake/mingw-w64.cmake"
 built_from() {
   dpkg-query -W -f='${Package} ${Version}\n' libsdl2-dev libpng-dev libz-mingw-w64-dev
-  sha256sum "$here/tools/windows_deps.sh" "$toolchain" | sed "s|$here/||"
+  sha256sum "$here/tools/windows_deps.sh" "$here/tools/fetch_source.sh" "$toolchain" | sed "s|$here/||"
 }
 key=$(built_from)
 if [ -f "$prefix/.done" ] && [ "$(cat "$prefix/.done")" = "$key" ]; then exit 0; fi
@@ -31,26 +31,7 @@ src="$prefix/src"
 mkdir -p "$src"
 zlib=/usr/x86_64-w64-mingw32/lib/libz.a
 
-# Downloads and unpacks (with Debian's patches) source package $1 at the
-# version of installed binary package $2; prints the unpacked folder.
-fetch() {
-  local pkg=$1 bin=$2 want upstream v dir
-  want=$(dpkg-query -W -f='${Version}' "$bin")
-  upstream=${want%-*}
-  for v in "$want" $(apt-cache showsrc "$pkg" | sed -n 's/^Version: //p' | sort -urV); do
-    [ "${v%-*}" = "$upstream" ] || continue
-    dir="$src/$pkg-$v"
-    if [ ! -d "$dir" ]; then
-      (cd "$src" && apt-get source --download-only "$pkg=$v" >&2) || continue
-      dpkg-source --no-check -x "$src/${pkg}_${v#*:}.dsc" "$dir" >&2 || continue
-    fi
-    echo "$pkg $v (installed $bin: $want)" >>"$prefix/versions.txt"
-    echo "$dir"
-    return 0
-  done
-  echo "no source of $pkg $upstream can be downloaded (is there a deb-src entry? tools/deps.sh windows adds one)" >&2
-  return 1
-}
+source "$here/tools/fetch_source.sh"
 
 rm -f "$prefix/versions.txt"
 sdl=$(fetch libsdl2 libsdl2-dev)
