@@ -40,6 +40,14 @@ std::string PlatformProgramPath() {
     return {};
 }
 
+bool PlatformFileExists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+bool PlatformSetWorkingFolder(const std::string& folder) {
+    return chdir(folder.c_str()) == 0;
+}
+
 uint64_t PlatformSeedClock() {
     return uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
 }
