@@ -6,6 +6,9 @@
 # `make uninstall` removes it again and `make deb` builds the Debian package.
 # `make windows` cross-builds the game for 64-bit Windows into build-windows/
 # (Brovask/ and the zip) and `make test-windows` tests it under wine.
+# `make web` builds the browser version into build-web/ (Brovask/ and the
+# zip), `make play-web` serves it on 127.0.0.1 and `make test-web` tests it
+# in headless Chromium.
 # `make check-reproducible` builds the package and the zip twice and compares.
 # Each installs the Debian packages it lacks first, and only those it needs.
 BUILD ?= build
@@ -36,7 +39,7 @@ HOST_TARGETS ?= brovask_art_pack brovask_font sound_pak brovask_icon xmrender
 # What the wine tests compare with: the Linux game, engine and tools.
 HOST_TEST_TARGETS ?= brovask halvex capture_check
 
-.PHONY: all deps build run test asan bench fuzz install uninstall deb clean windows test-windows check-reproducible
+.PHONY: all deps build run test asan bench fuzz install uninstall deb clean windows test-windows web play-web test-web check-reproducible
 
 all: build
 
@@ -97,6 +100,8 @@ bench:
 	@if [ -x bench/run.sh ]; then bash bench/run.sh $(BUILD); else echo "no benchmarks yet"; fi
 	@if [ -x $(WIN_BUILD)/Brovask/xmrender.exe ]; then bash bench/wine_ratio.sh $(BUILD) $(WIN_BUILD); \
 	  else echo "xmrender.exe under wine: not built (make windows)"; fi
+	@if [ -f $(WEB_BUILD)/cmake/xmrender.js ]; then bash bench/node_ratio.sh $(BUILD) $(WEB_BUILD); \
+	  else echo "xmrender under node: not built (make web)"; fi
 
 # Windows: SDL2 and libpng from Debian's sources (tools/windows_deps.sh), the
 # data files from the Linux build's generators, the rest cross-compiled.
@@ -124,13 +129,30 @@ check-reproducible:
 	@bash tools/deps.sh reproducible
 	JOBS=$(JOBS) WIN_DEPS=$(abspath $(WIN_DEPS)) bash tests/dist/reproducible.sh
 
+# The browser: Debian's emscripten; SDL2, libpng and zlib from Debian's
+# sources (tools/web_deps.sh), the data files from the Linux build.
+WEB_BUILD ?= build-web
+web:
+	@bash tools/deps.sh web
+	@$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target $(HOST_TARGETS)
+	JOBS=$(JOBS) bash tools/web_build.sh $(WEB_BUILD) $(BUILD)
+
+play-web: web
+	python3 tools/serve_web.py $(WEB_BUILD)/Brovask
+
+# In headless Chromium, and xmrender under node against the native one.
+test-web: web
+	cmake --build $(BUILD) -j $(JOBS) --target brovask halvex xmrender
+	bash tests/web/run.sh $(abspath $(WEB_BUILD)) $(abspath $(BUILD))
+
 # Fuzz targets (clang, libFuzzer): each runs FUZZ_SECONDS from the corpus;
 # findings are kept in tests/fuzz/regressions/, which `make test` replays.
 FUZZ_SECONDS ?= 60
 FUZZ_BUILD ?= build-fuzz
 fuzz:
-	@bash tools/deps.sh test
+	@bash tools/deps.sh fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash tests/fuzz/run.sh $(abspath $(FUZZ_BUILD)) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(DEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(WEB_BUILD) $(DEB_BUILD)

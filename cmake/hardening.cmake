@@ -6,14 +6,15 @@
 # position-independent executables. Its optimisation and debug flags are
 # left out: the build type chooses those. The sanitizer and fuzz builds do
 # without the fortified calls, which hide the calls they instrument. The
-# Windows build has its own, the ones mingw supports.
+# Windows build has its own, the ones mingw supports (its toolchain file);
+# the browser build none.
 #
 # Debian 12's C start files (Scrt1.o, crti.o) are not built for control-flow
 # protection (_init has no endbr64), so the linker marks no program on it as
 # IBT/SHSTK-ready although all our code is compiled for it; forcing the mark
 # (-z ibt) would claim it for code that is not.
 option(BROVASK_HARDEN "build with Debian's hardening flags" ON)
-if(WIN32 OR NOT BROVASK_HARDEN)
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux" OR NOT BROVASK_HARDEN)
   return()
 endif()
 

@@ -61,7 +61,10 @@ bool WindowToGame(int x, int y, int win_w, int win_h, int out_w, int out_h, int 
     const int64_t ow = std::max(out_w, 1), oh = std::max(out_h, 1);
     FitRect r = FitPicture(int(gw), int(gh), int(ow), int(oh));
     int gx, gy;
-    bool inside = AxisToGame(x, ww, ow, r.X, r.W, gw, gx) & AxisToGame(y, wh, oh, r.Y, r.H, gh, gy);
+    // Both axes are mapped, inside or not.
+    const bool inside_x = AxisToGame(x, ww, ow, r.X, r.W, gw, gx);
+    const bool inside_y = AxisToGame(y, wh, oh, r.Y, r.H, gh, gy);
+    const bool inside = inside_x && inside_y;
     game_x = inside ? gx : -1;
     game_y = inside ? gy : -1;
     return inside;

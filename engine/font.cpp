@@ -27,27 +27,11 @@
 // font lacks is drawn as '?' when the font has one, else skipped.
 #include <cstring>
 #include <memory>
-#include <unordered_map>
 
 #include "internal.h"
-#include "testing.h"
 
 namespace hx {
 namespace {
-
-struct Glyph {
-    uint8_t Page;
-    uint16_t X, Y;
-    uint8_t W, H;
-    int8_t Dx, Dy;
-    uint8_t Advance;
-};
-
-struct FontMetrics {
-    uint16_t LineHeight = 0;
-    uint16_t Baseline = 0;
-    std::unordered_map<uint32_t, Glyph> Glyphs;
-};
 
 constexpr size_t kHeaderSize = 12;
 constexpr size_t kGlyphSize = 16;
@@ -104,14 +88,6 @@ float TextWidth(HxFont font, float scale, float spacing, const char* text) {
 float LineHeight(HxFont font, float scale) {
     const FontMetrics* m = Metrics(font);
     return m ? m->LineHeight * scale : 0;
-}
-
-void FreeFont(HxFont font) {
-    if (!font) return;
-    for (uint32_t p = 0; p < font->PageCount; ++p) DropTexture(font->Pages[p]);
-    delete static_cast<const FontMetrics*>(font->Private);
-    delete[] font->Pages;
-    delete font;
 }
 
 }  // namespace hx

@@ -7,7 +7,9 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "halvex_api.h"
@@ -40,9 +42,16 @@ extern EngineState Engine;
 // with exit code 1.
 [[noreturn]] void Fatal(const std::string& message);
 
+// ---- paths and files, one file per platform (files_<platform>.cpp) ----
+// File names are UTF-8 whatever the platform.
 // The folder the engine library was loaded from, with its trailing
-// separator; "" when it cannot be told (library_folder_<platform>.cpp).
+// separator; "" when it cannot be told.
 std::string LibraryFolder();
+// A file name as messages show it: a relative name joined to the current
+// folder, so that the message says which file was tried.
+std::string FullPath(const char* file_name);
+// fopen, for any name the platform's files can have.
+std::FILE* OpenFile(const char* file_name, const char* mode);
 
 // Maps a mouse position reported by SDL to the game's picture with the
 // window's current size; false (and -1, -1) in a bar or outside.
@@ -57,6 +66,12 @@ HxTimer AddTimer(HxCallback callback, uint32_t interval_ms);
 // is read again after each call. A timer first seen here starts its first
 // interval at `now`. Returns the earliest next due time (UINT64_MAX: none).
 uint64_t RunDueTimers(uint64_t now);
+// The main loop (window.cpp): one pass, and the close after the last one.
+bool LoopPass(uint64_t early_ns, uint64_t& wake);
+void LoopEnd();
+// Runs passes until one returns false, then LoopEnd; one file per platform
+// (loop_native.cpp, loop_web.cpp).
+void RunLoop();
 
 // ---- textures (texture.cpp) ----
 struct Texture {
@@ -113,6 +128,22 @@ void DrawTexturePart(Texture& t, const SDL_Rect& src, float x, float y, float w,
 void FillRect(float x, float y, float w, float h, uint32_t colour, uint8_t alpha);
 
 // ---- fonts (font.cpp) ----
+// A glyph's box in its page and its placement (the font file's glyph record).
+struct Glyph {
+    uint8_t Page;
+    uint16_t X, Y;
+    uint8_t W, H;
+    int8_t Dx, Dy;
+    uint8_t Advance;
+};
+
+// What a font record's Private points to.
+struct FontMetrics {
+    uint16_t LineHeight = 0;
+    uint16_t Baseline = 0;
+    std::unordered_map<uint32_t, Glyph> Glyphs;
+};
+
 float TextWidth(HxFont font, float scale, float spacing, const char* text);
 float LineHeight(HxFont font, float scale);
 

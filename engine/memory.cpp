@@ -4,8 +4,6 @@
 // The engine remembers the size of every block it hands out, so a stream
 // whose Size field claims more than its block holds is still read only
 // within the block. Blocks live for the whole run (the game never frees them).
-#include <unistd.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -35,16 +33,6 @@ uint8_t* NewBlock(uint32_t size, const std::string& name) {
     return data;
 }
 
-// A file name as the messages show it: relative names are joined to the
-// current folder, so that the message says which file was tried.
-std::string FullPath(const char* file_name) {
-    char folder[PATH_MAX];
-    if (file_name[0] == '/' || !getcwd(folder, sizeof folder)) return file_name;
-    std::string full = folder;
-    if (full.back() != '/') full += '/';
-    return full + file_name;
-}
-
 }  // namespace
 
 uint32_t StreamLimit(const MemoryStream* stream) {
@@ -71,7 +59,7 @@ extern "C" {
 void mem_LoadFromFile(MemoryStream* stream, const char* file_name) {
     if (!file_name) Fatal("mem_LoadFromFile: no file name given");
     if (!stream) Fatal(std::string("mem_LoadFromFile: no stream given for \"") + file_name + "\"");
-    std::FILE* f = std::fopen(file_name, "rb");
+    std::FILE* f = OpenFile(file_name, "rb");
     const int openError = errno;
     const std::string shown = FullPath(file_name);
     if (!f) Fatal("cannot open \"" + shown + "\": " + std::strerror(openError));

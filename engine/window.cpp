@@ -12,17 +12,15 @@
 // One pass of the loop: wait until the next frame or the next due timer,
 // handle pending events, run the due timers (each at most once per pass),
 // then, when a frame is due, clear the canvas, call the draw callback and
-// present. The loop sleeps in between and never spins.
+// present. What drives the passes is the platform's (loop_native.cpp: sleep
+// until the next one; loop_web.cpp: the browser's animation frames).
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <memory>
-#include <thread>
 
 #include "fit.h"
 #include "internal.h"
@@ -81,7 +79,7 @@ uint64_t RunDueTimers(uint64_t now) {
 namespace {
 
 void ShowErrorBox(const std::string& message) {
-    if (std::getenv("HALVEX_NO_MESSAGEBOX")) return;
+    if (!HxErrorBoxesWanted()) return;
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), Engine.Window);
 }
 
@@ -204,8 +202,13 @@ void ToggleFullscreen() {
 // build puts it beside the engine. A window without one is no error.
 void SetWindowIcon() {
     std::string path = LibraryFolder() + "icon.png";
-    std::ifstream file(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::FILE* file = OpenFile(path.c_str(), "rb");
+    if (!file) return;
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[16384];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(file);
     Texture icon;
     std::string reason;
     if (bytes.empty() || !DecodePng(bytes.data(), bytes.size(), 0, false, icon, reason)) return;
@@ -264,12 +267,13 @@ bool GlIsSoftware() {
     return false;
 }
 
-void OpenWindow() {
+// Opens the video subsystem on a display a player can see. Opening the X
+// display can fail for a moment (seen right after the process closed its
+// previous connection); a few short retries ride that out. Without a display
+// SDL falls back to its invisible offscreen driver: a game nobody can see.
+// Only an explicit SDL_VIDEODRIVER may choose it.
+void OpenDisplay() {
     const char* noDisplay = " (a display is needed: run from a desktop session, or under xvfb-run)";
-    // Opening the X display can fail for a moment (seen right after the
-    // process closed its previous connection); a few short retries ride that out.
-    // Without a display SDL falls back to its invisible offscreen driver: a
-    // game nobody can see. Only an explicit SDL_VIDEODRIVER may choose it.
     const char* wanted = std::getenv("SDL_VIDEODRIVER");
     std::string error = "no display found";
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
@@ -293,34 +297,42 @@ void OpenWindow() {
         error = "no display found";
     }
     if (!error.empty()) Fatal("cannot open a window: " + error + noDisplay);
-    // Whether GL turned out to be a processor-bound one; the display stays
-    // open between runs of the loop, so later runs skip the trial.
-    static bool softwareGl = false;
+}
+
+// Whether GL turned out to be a processor-bound one; the display stays open
+// between runs of the loop, so later runs skip the trial.
+bool SoftwareGl = false;
+
+// The trial runs on a hidden GL window; the window that stays is shown only
+// after the choice. Leaves Engine.Window and Engine.Renderer both set, or
+// both null (no GL, or a GL that rasterises on the processor).
+void TryGlRenderer(const char* driverHint) {
+    Engine.Window = CreateHiddenWindow(SDL_WINDOW_OPENGL);
+    if (Engine.Window)
+        Engine.Renderer =
+            SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+    if (Engine.Renderer && !driverHint && GlIsSoftware()) {
+        SoftwareGl = true;
+        // A GL that rasterises on the processor (Mesa's llvmpipe under
+        // Xvfb, a machine without a GPU driver) costs far more per frame
+        // than SDL's own software renderer; use that one instead, on a
+        // window without a GL context. The trial window was never shown.
+        SDL_DestroyRenderer(Engine.Renderer);
+        Engine.Renderer = nullptr;
+    }
+    if (!Engine.Renderer && Engine.Window) {
+        SDL_DestroyWindow(Engine.Window);
+        Engine.Window = nullptr;
+    }
+}
+
+// A GPU renderer where a real one is there (SDL_RENDER_DRIVER may name one),
+// else SDL's software renderer on a window without GL.
+void CreateWindowAndRenderer() {
     const char* driverHint = std::getenv("SDL_RENDER_DRIVER");
     if (driverHint && !*driverHint) driverHint = nullptr;
     bool softwareWanted = driverHint && SDL_strcasecmp(driverHint, "software") == 0;
-    if (!softwareGl && !softwareWanted) {
-        // The trial runs on a hidden GL window; the window that stays is
-        // shown only after the choice. Without GL there is no such window,
-        // and the software renderer follows.
-        Engine.Window = CreateHiddenWindow(SDL_WINDOW_OPENGL);
-        if (Engine.Window)
-            Engine.Renderer =
-                SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
-        if (Engine.Renderer && !driverHint && GlIsSoftware()) {
-            softwareGl = true;
-            // A GL that rasterises on the processor (Mesa's llvmpipe under
-            // Xvfb, a machine without a GPU driver) costs far more per frame
-            // than SDL's own software renderer; use that one instead, on a
-            // window without a GL context. The trial window was never shown.
-            SDL_DestroyRenderer(Engine.Renderer);
-            Engine.Renderer = nullptr;
-        }
-        if (!Engine.Renderer && Engine.Window) {
-            SDL_DestroyWindow(Engine.Window);
-            Engine.Window = nullptr;
-        }
-    }
+    if (!SoftwareGl && !softwareWanted) TryGlRenderer(driverHint);
     if (!Engine.Renderer) {
         // SDL would otherwise show the software renderer's pixels through a
         // GL texture on X11, bringing the processor-bound GL back.
@@ -330,13 +342,16 @@ void OpenWindow() {
         Engine.Renderer = SDL_CreateRenderer(Engine.Window, -1, SDL_RENDERER_SOFTWARE);
     }
     if (!Engine.Renderer) Fatal(std::string("cannot create a renderer: ") + SDL_GetError());
+}
+
+// Where frames are drawn. The software renderer draws into the window's own
+// pixel buffer, which keeps the last frame after it is shown, so
+// scr_ReadPixels can read it there; its textures take the window's layout.
+// A GPU renderer's back buffer is undefined after the present: there every
+// frame goes to an offscreen canvas that is then copied to the window.
+void PrepareFrameTarget() {
     SDL_RendererInfo info{};
     SDL_GetRendererInfo(Engine.Renderer, &info);
-    // The software renderer draws into the window's own pixel buffer, which
-    // keeps the last frame after it is shown, so scr_ReadPixels can read it
-    // there. A GPU renderer's back buffer is undefined after the present:
-    // there every frame goes to an offscreen canvas that is then copied to
-    // the window.
     Engine.SoftwareRenderer = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
     Engine.TextureFormat = SDL_PIXELFORMAT_RGBA32;
     if (Engine.SoftwareRenderer) {
@@ -353,6 +368,10 @@ void OpenWindow() {
         SDL_SetTextureBlendMode(Engine.Canvas, SDL_BLENDMODE_NONE);
     }
     SDL_SetRenderTarget(Engine.Renderer, Engine.Canvas);
+}
+
+// The window appears black, with its icon and the game's cursor setting.
+void ShowClearedWindow() {
     SDL_SetRenderDrawColor(Engine.Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Engine.Renderer);
     SetWindowIcon();
@@ -360,6 +379,13 @@ void OpenWindow() {
     ReadWindowSize();
     ChooseSoftwareTarget();
     SDL_ShowCursor(Engine.CursorVisible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void OpenWindow() {
+    OpenDisplay();
+    CreateWindowAndRenderer();
+    PrepareFrameTarget();
+    ShowClearedWindow();
 }
 
 void DrawFrame() {
@@ -374,13 +400,52 @@ void DrawFrame() {
     }
 }
 
-void SleepUntil(uint64_t deadline) {
-    uint64_t now = NowNs();
-    if (deadline <= now) return;
-    std::this_thread::sleep_for(std::chrono::nanoseconds(deadline - now));
-}
+uint64_t NextFrameNs = 0;
 
 }  // namespace
+
+// One pass of the loop: events, due timers, and the frame when it is due (or
+// due within `early_ns`). False once the loop is to end; `wake` is when the
+// next pass has work.
+bool LoopPass(uint64_t early_ns, uint64_t& wake) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
+            Engine.StopRequested = true;
+        // A move to another display may change the pixels per window unit.
+        if (e.type == SDL_WINDOWEVENT && (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                                          e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED))
+            ReadWindowSize();
+        if (IsFullscreenToggle(e)) {
+            ToggleFullscreen();
+            continue;  // the engine's key: the game does not see it
+        }
+        InputHandleEvent(e);
+    }
+    if (Engine.StopRequested) return false;
+    uint64_t now = NowNs();
+    uint64_t nextTimer = RunDueTimers(now);
+    if (Engine.StopRequested) return false;
+    now = NowNs();
+    if (now + early_ns >= NextFrameNs) {
+        DrawFrame();
+        NextFrameNs += kFramePeriodNs;
+        now = NowNs();
+        // A slow frame does not buy a burst of fast ones afterwards.
+        if (now > NextFrameNs + kFramePeriodNs) NextFrameNs = now;
+    }
+    wake = std::min(NextFrameNs, nextTimer);
+    return true;
+}
+
+// After the last pass: the window closes and the engine can start again.
+void LoopEnd() {
+    CloseWindow();
+    InputReset();
+    GuiReset();
+    Engine.Running = false;
+    Engine.StopRequested = false;
+}
 
 bool MouseToGame(int x, int y, int& game_x, int& game_y) {
     return WindowToGame(x, y, WindowW, WindowH, OutputW, OutputH, int(Engine.Width), int(Engine.Height),
@@ -434,41 +499,8 @@ void engine_start(uint32_t, uint32_t) {
     for (auto& t : Timers) t->NextDueNs = 0;
     if (Engine.OnLoad) Engine.OnLoad();
 
-    uint64_t nextFrame = NowNs();
-    while (!Engine.StopRequested) {
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-            if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
-                Engine.StopRequested = true;
-            // A move to another display may change the pixels per window unit.
-            if (e.type == SDL_WINDOWEVENT && (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
-                                              e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED))
-                ReadWindowSize();
-            if (IsFullscreenToggle(e)) {
-                ToggleFullscreen();
-                continue;  // the engine's key: the game does not see it
-            }
-            InputHandleEvent(e);
-        }
-        if (Engine.StopRequested) break;
-        uint64_t now = NowNs();
-        uint64_t nextTimer = RunDueTimers(now);
-        if (Engine.StopRequested) break;
-        now = NowNs();
-        if (now >= nextFrame) {
-            DrawFrame();
-            nextFrame += kFramePeriodNs;
-            now = NowNs();
-            // A slow frame does not buy a burst of fast ones afterwards.
-            if (now > nextFrame + kFramePeriodNs) nextFrame = now;
-        }
-        SleepUntil(std::min(nextFrame, nextTimer));
-    }
-    CloseWindow();
-    InputReset();
-    GuiReset();
-    Engine.Running = false;
-    Engine.StopRequested = false;
+    NextFrameNs = NowNs();
+    RunLoop();
 }
 
 void engine_stop(void) {

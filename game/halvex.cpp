@@ -39,7 +39,7 @@ void ReportFatalError(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
     std::fflush(stderr);
     // The box blocks until it is closed, so tests switch it off.
-    if (!std::getenv("HALVEX_NO_MESSAGEBOX")) PlatformErrorBox(message);
+    if (HxErrorBoxesWanted()) PlatformErrorBox(message);
 }
 
 static void ReportEngineLoadError(const char* path, std::string why) {

@@ -231,15 +231,15 @@ void OnDraw() {
 }
 
 bool UseProgramFolderForData(const char* programPath) {
-    if (access(EngineLibraryPath, F_OK) == 0) return true;
+    if (PlatformFileExists(EngineLibraryPath)) return true;
     std::string folder(programPath);
     size_t slash = folder.find_last_of("/\\");
     if (slash == std::string::npos) return false;
     folder.resize(slash == 0 ? 1 : slash);
     // Without the library there either, the program's folder is still where
     // it belongs, and where the error message then says it was looked for.
-    bool beside = access((folder + "/" + EngineLibraryPath).c_str(), F_OK) == 0;
-    return chdir(folder.c_str()) == 0 && beside;
+    bool beside = PlatformFileExists(folder + "/" + EngineLibraryPath);
+    return PlatformSetWorkingFolder(folder) && beside;
 }
 
 #ifndef BROVASK_NO_ENTRY

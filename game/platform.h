@@ -14,7 +14,11 @@ void* PlatformFindExport(void* library, const char* name);
 // Shows a blocking error box titled "Error" with `message`, where the
 // platform can show one (on Linux only when there is a display).
 void PlatformErrorBox(const std::string& message);
-// The full path of the running program, empty when it cannot be found.
+// The full path of the running program (UTF-8), empty when it cannot be found.
 std::string PlatformProgramPath();
+// Whether a file or folder exists at `path` (UTF-8, as every path in the game).
+bool PlatformFileExists(const std::string& path);
+// Makes `folder` the working folder; false when it cannot.
+bool PlatformSetWorkingFolder(const std::string& folder);
 // A clock reading that differs from run to run, to seed the random generator.
 uint64_t PlatformSeedClock();

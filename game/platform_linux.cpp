@@ -1,5 +1,5 @@
 // platform_linux.cpp - the game's platform calls on Linux: dlopen/dlsym, an
-// SDL message box, /proc/self/exe and the monotonic clock.
+// SDL message box, /proc/self/exe, the working folder and the monotonic clock.
 #include <SDL.h>
 #include <dlfcn.h>
 #include <limits.h>
@@ -47,6 +47,14 @@ std::string PlatformProgramPath() {
     char self[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     return length > 0 ? std::string(self, size_t(length)) : std::string();
+}
+
+bool PlatformFileExists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+bool PlatformSetWorkingFolder(const std::string& folder) {
+    return chdir(folder.c_str()) == 0;
 }
 
 uint64_t PlatformSeedClock() {

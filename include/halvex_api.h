@@ -16,10 +16,18 @@
 #define HALVEX_API_H
 
 #include <stdint.h>
+#include <stdlib.h>
 
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* Error boxes block until they are closed. With the environment variable
+ * HALVEX_NO_MESSAGEBOX set, neither the engine nor the game shows one (the
+ * message still goes to stderr): tests set it. */
+static inline int HxErrorBoxesWanted(void) {
+    return getenv("HALVEX_NO_MESSAGEBOX") == NULL;
+}
 
 /* The longest edge of an image (a texture, a pack image) and of the window's
  * picture; bigger ones are refused or limited to it. */

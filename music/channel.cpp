@@ -193,100 +193,114 @@ void SetEnvelopePosition(ChannelState& ch, const InstrumentRecord* ins, uint32_t
     e.index = i + 1;
 }
 
-void UpdateVoice(ChannelState& ch, const SampleRecord* sample, const InstrumentRecord* ins) {
-    // 1. Auto-vibrato.
-    const InstrumentHeader& h = ins->header;
-    uint32_t p = ch.autoVibratoPosition;
-    int32_t w;
-    switch (h.vibratoType) {
+namespace {
+
+// The auto-vibrato waveform at position p (0..255), -64..64.
+int32_t AutoVibratoWave(uint8_t type, uint32_t p) {
+    switch (type) {
         case 0: {
             uint32_t i = p & 127;
-            w = i <= 64 ? AutoVibratoSine[i] : AutoVibratoSine[128 - i];
-            if (p >= 128) w = -w;
-            break;
+            int32_t w = i <= 64 ? AutoVibratoSine[i] : AutoVibratoSine[128 - i];
+            return p >= 128 ? -w : w;
         }
         case 1:
-            w = p < 128 ? 64 : -64;
-            break;
+            return p < 128 ? 64 : -64;
         case 2:
-            w = (128 - int32_t((p - 128) & 255)) >> 1;
-            break;
+            return (128 - int32_t((p - 128) & 255)) >> 1;
         default:
-            w = (128 - int32_t((128 - p) & 255)) >> 1;
-            break;
+            return (128 - int32_t((128 - p) & 255)) >> 1;
     }
-    int32_t v = int32_t(h.vibratoDepth) * w;
+}
+
+// Step 1: the instrument's auto-vibrato adds to the period delta, its depth
+// growing over the sweep; the frequency is always recomputed.
+void ApplyAutoVibrato(ChannelState& ch, const InstrumentHeader& h) {
+    uint32_t p = ch.autoVibratoPosition;
+    int32_t v = int32_t(h.vibratoDepth) * AutoVibratoWave(h.vibratoType, p);
     if (h.vibratoSweep) v = v * ch.autoVibratoSweep / h.vibratoSweep;
     ch.periodDelta = Clamp32(int64_t(ch.periodDelta) + (v >> 6));
     ch.autoVibratoSweep = ch.autoVibratoSweep + 1 < h.vibratoSweep ? ch.autoVibratoSweep + 1 : h.vibratoSweep;
     ch.autoVibratoPosition = uint8_t(p + h.vibratoRate);
     ch.updateFlags |= UPDATE_FREQUENCY;
+}
 
-    // 2. Trigger: the old note fades out on the channel's other voice.
+// Step 2: a sounding note moves to the channel's other voice, taking its
+// settings along, and fades out there; the new note starts from silence on
+// the channel's voice at the pending start offset.
+void TriggerVoice(ChannelState& ch, const SampleRecord* sample) {
     Voice* voice = ch.voice;
-    if (ch.updateFlags & UPDATE_TRIGGER) {
-        if (voice->sample) {
-            Voice* other = &Song.voices[(voice - Song.voices) ^ 1];
-            other->volume = voice->volume;
-            other->panning = voice->panning;
-            other->startOffset = voice->startOffset;
-            other->rightTarget = voice->rightTarget;
-            other->leftTarget = voice->leftTarget;
-            other->position = voice->position;
-            other->stepFraction = voice->stepFraction;
-            other->stepInteger = voice->stepInteger;
-            other->savedTargets = voice->savedTargets;
-            other->rightIncrement = voice->rightIncrement;
-            other->leftIncrement = voice->leftIncrement;
-            voice->volume = 0;
-            voice->rightTarget = 0;
-            voice->leftTarget = 0;
-            voice = other;
-            ch.voice = voice;
-        }
-        voice->sample = sample;
-        voice->fraction = 0;
-        voice->rightVolume = 0;
-        voice->leftVolume = 0;
-        voice->rampLeft = 0;
-        voice->direction = 0;
-        voice->position = voice->startOffset;
-        voice->startOffset = 0;
+    if (voice->sample) {
+        Voice* other = &Song.voices[(voice - Song.voices) ^ 1];
+        other->volume = voice->volume;
+        other->panning = voice->panning;
+        other->startOffset = voice->startOffset;
+        other->rightTarget = voice->rightTarget;
+        other->leftTarget = voice->leftTarget;
+        other->position = voice->position;
+        other->stepFraction = voice->stepFraction;
+        other->stepInteger = voice->stepInteger;
+        other->savedTargets = voice->savedTargets;
+        other->rightIncrement = voice->rightIncrement;
+        other->leftIncrement = voice->leftIncrement;
+        voice->volume = 0;
+        voice->rightTarget = 0;
+        voice->leftTarget = 0;
+        voice = other;
+        ch.voice = voice;
     }
+    voice->sample = sample;
+    voice->fraction = 0;
+    voice->rightVolume = 0;
+    voice->leftVolume = 0;
+    voice->rampLeft = 0;
+    voice->direction = 0;
+    voice->toLoopEnd = 0;
+    voice->position = voice->startOffset;
+    voice->startOffset = 0;
+}
 
-    // 3. Volume. Envelope outputs are limited to 0..64 so the product stays
-    // within 0..127.
-    if (ch.updateFlags & UPDATE_VOLUME) {
-        int64_t vol = int64_t(ch.volume) + ch.volumeDelta;
-        int64_t gv = Song.globalVolume;
-        constexpr int64_t FACTOR_LIMIT = int64_t(1) << 24;
-        vol = vol < -FACTOR_LIMIT ? -FACTOR_LIMIT : vol > FACTOR_LIMIT ? FACTOR_LIMIT : vol;
-        gv = gv < -FACTOR_LIMIT ? -FACTOR_LIMIT : gv > FACTOR_LIMIT ? FACTOR_LIMIT : gv;
-        int64_t t = vol * 255 * gv;
-        if (t < 0) t = 0;
-        if (t > VOLUME_LIMIT) t = VOLUME_LIMIT;
-        int64_t envelope = Limit(ch.volumeEnvelope.output, 0, 64);
-        int64_t fade = Limit(ch.fadeoutVolume, 0, 65536);
-        voice->volume = int32_t((t * envelope * fade) >> 35);
-        voice->rightTarget = voice->volume * voice->panning / 255;
-        voice->leftTarget = voice->volume * (255 - voice->panning) / 255;
-    }
+// Step 3: the voice's volume from the channel's volume, the global volume,
+// the envelope and the fade-out, split by the voice's panning. Envelope
+// outputs are limited to 0..64 so the product stays within 0..127.
+void SetVoiceVolume(const ChannelState& ch, Voice* voice) {
+    int64_t vol = int64_t(ch.volume) + ch.volumeDelta;
+    int64_t gv = Song.globalVolume;
+    constexpr int64_t FACTOR_LIMIT = int64_t(1) << 24;
+    vol = vol < -FACTOR_LIMIT ? -FACTOR_LIMIT : vol > FACTOR_LIMIT ? FACTOR_LIMIT : vol;
+    gv = gv < -FACTOR_LIMIT ? -FACTOR_LIMIT : gv > FACTOR_LIMIT ? FACTOR_LIMIT : gv;
+    int64_t t = vol * 255 * gv;
+    if (t < 0) t = 0;
+    if (t > VOLUME_LIMIT) t = VOLUME_LIMIT;
+    int64_t envelope = Limit(ch.volumeEnvelope.output, 0, 64);
+    int64_t fade = Limit(ch.fadeoutVolume, 0, 65536);
+    voice->volume = int32_t((t * envelope * fade) >> 35);
+    voice->rightTarget = voice->volume * voice->panning / 255;
+    voice->leftTarget = voice->volume * (255 - voice->panning) / 255;
+}
 
-    // 4. Panning.
-    if (ch.updateFlags & UPDATE_PANNING) {
-        int64_t pan = ch.panning;
-        int64_t distance = pan - 128 < 0 ? 128 - pan : pan - 128;
-        int64_t room = (128 - distance) >> 5;
-        int64_t q = pan + (int64_t(Limit(ch.panningEnvelope.output, 0, 64)) - 32) * room;
-        q = q < 0 ? 0 : q > 255 ? 255 : q;
-        voice->panning = int32_t(q);
-        voice->rightTarget = voice->volume * int32_t(q) / 255;
-        voice->leftTarget = voice->volume * (255 - int32_t(q)) / 255;
-    }
+// Step 4: the voice's panning from the channel's and the panning envelope,
+// which swings less the nearer the panning is to either side.
+void SetVoicePanning(const ChannelState& ch, Voice* voice) {
+    int64_t pan = ch.panning;
+    int64_t distance = pan - 128 < 0 ? 128 - pan : pan - 128;
+    int64_t room = (128 - distance) >> 5;
+    int64_t q = pan + (int64_t(Limit(ch.panningEnvelope.output, 0, 64)) - 32) * room;
+    q = q < 0 ? 0 : q > 255 ? 255 : q;
+    voice->panning = int32_t(q);
+    voice->rightTarget = voice->volume * int32_t(q) / 255;
+    voice->leftTarget = voice->volume * (255 - int32_t(q)) / 255;
+}
 
-    // 5. Frequency.
+}  // namespace
+
+void UpdateVoice(ChannelState& ch, const SampleRecord* sample, const InstrumentRecord* ins) {
+    ApplyAutoVibrato(ch, ins->header);
+    if (ch.updateFlags & UPDATE_TRIGGER) TriggerVoice(ch, sample);
+    if (ch.updateFlags & UPDATE_VOLUME) SetVoiceVolume(ch, ch.voice);
+    if (ch.updateFlags & UPDATE_PANNING) SetVoicePanning(ch, ch.voice);
+    // Step 5: the step from the period.
     if (ch.updateFlags & UPDATE_FREQUENCY) {
         uint32_t f = PeriodToFrequency(ch.period, ch.periodDelta, Song.flags & 1);
-        FrequencyToStep(f, voice->stepInteger, voice->stepFraction);
+        FrequencyToStep(f, ch.voice->stepInteger, ch.voice->stepFraction);
     }
 }

@@ -19,12 +19,13 @@
 // master gain, stop request, song finished). MusicPlay and MusicStop hold
 // ControlLock throughout, so calls from several threads take turns.
 //
+// What runs the passes is the platform's: a thread of its own that sleeps
+// 5 ms between them (driver_thread.cpp), or a 5 ms browser interval
+// (output_web.cpp).
+//
 // Needs: player.h (FillBlock, ring, flags), source.h, loader.h, output.h.
-#include <chrono>
 #include <cstdlib>
 #include <mutex>
-#include <system_error>
-#include <thread>
 
 #include "loader.h"
 #include "music.h"
@@ -36,14 +37,11 @@ std::atomic<uint32_t> StopRequest{0};
 
 namespace {
 
-constexpr auto POLL_INTERVAL = std::chrono::milliseconds(5);
 constexpr uint32_t FULL_GAIN = 32768;  // the gain when no volume was ever set
 
 std::mutex ControlLock;  // held by MusicPlay and MusicStop from start to end
-// Neither is ever destroyed: the game ends without stopping the music, and a
-// std::thread destroyed while it still runs would abort the process on its
-// way out. The player stops itself at exit instead (StopAtExit).
-std::thread& OutputThreadHandle = *new std::thread;                          // empty while stopped
+// Never destroyed: the game ends without stopping the music. The player
+// stops itself at exit instead (StopAtExit).
 std::unique_ptr<OutputDevice>& Device = *new std::unique_ptr<OutputDevice>;  // null while stopped
 std::once_flag ExitHookOnce;
 std::atomic<uint8_t> SongFinished{0};  // a no-loop song has ended
@@ -56,38 +54,12 @@ void MarkSongFinished() {
     SongFinished.store(1);
 }
 
-void OutputThread(OutputDevice* device) {
-    // Failure is harmless: the music only gets more exposed to a busy machine.
-    PriorityResult.store(RaiseOutputThreadPriority());
-    for (;;) {
-        uint64_t played = device->PlayPosition();
-        uint32_t heard = static_cast<uint32_t>((played / BLOCK_BYTES) % BLOCK_COUNT);
-        std::this_thread::sleep_for(POLL_INTERVAL);
-        // Render until caught up with the block being heard; no new position
-        // query or sleep between blocks.
-        for (;;) {
-            if (StopRequest.load() != 0) {
-                ThreadsAlive.fetch_sub(1);
-                return;
-            }
-            if (SongFinished.load() != 0) {
-                device->Reset();  // the song is over: nothing more is heard
-                ThreadsAlive.fetch_sub(1);
-                return;
-            }
-            if (WriteBlock == heard) break;
-            FillBlock();
-            RenderedBlocks.fetch_add(1, std::memory_order_release);
-        }
-    }
-}
-
 // Ends and joins the output thread, then closes the device and frees the
 // song. Caller holds ControlLock.
 void StopLocked() {
-    if (OutputThreadHandle.joinable()) {
+    if (OutputDriverRunning()) {
         StopRequest.store(1);
-        OutputThreadHandle.join();
+        OutputDriverJoin();
     }
     WriteBlock = 0;
     SongEndHandler = nullptr;
@@ -116,6 +88,34 @@ SourceKind SourceFromFlags(uint32_t flags) {
 }
 
 }  // namespace
+
+void OutputPassesBegin() {
+    // Failure is harmless: the music only gets more exposed to a busy machine.
+    PriorityResult.store(RaiseOutputThreadPriority());
+}
+
+uint32_t BlockHeard(OutputDevice* device) {
+    return static_cast<uint32_t>((device->PlayPosition() / BLOCK_BYTES) % BLOCK_COUNT);
+}
+
+bool RenderBehind(OutputDevice* device, uint32_t heard) {
+    // Render until caught up with the block being heard; no new position
+    // query or sleep between blocks.
+    for (;;) {
+        if (StopRequest.load() != 0) {
+            ThreadsAlive.fetch_sub(1);
+            return false;
+        }
+        if (SongFinished.load() != 0) {
+            device->Reset();  // the song is over: nothing more is heard
+            ThreadsAlive.fetch_sub(1);
+            return false;
+        }
+        if (WriteBlock == heard) return true;
+        FillBlock();
+        RenderedBlocks.fetch_add(1, std::memory_order_release);
+    }
+}
 
 int OutputThreadsAlive() {
     return ThreadsAlive.load();
@@ -172,10 +172,8 @@ uintptr_t MusicPlay(const void* source, uintptr_t size_or_module, uint32_t flags
     }
 
     StopRequest.store(0);
-    try {
-        ThreadsAlive.fetch_add(1);
-        OutputThreadHandle = std::thread(OutputThread, Device.get());
-    } catch (const std::system_error&) {
+    ThreadsAlive.fetch_add(1);
+    if (!OutputDriverStart(Device.get())) {
         ThreadsAlive.fetch_sub(1);
         StopLocked();
         return 0;

@@ -166,6 +166,85 @@ bool ReadSampleData(SampleRecord& s) {
     return true;
 }
 
+// The 208 bytes of the extended instrument header, as they are in the file.
+void ReadExtendedHeader(InstrumentHeader& h) {
+    uint8_t ext[sizeof(InstrumentHeader)];
+    ReadZeroed(ext, sizeof ext);
+    memcpy(h.sampleForNote, ext, NOTE_COUNT);
+    for (uint32_t i = 0; i < ENVELOPE_POINTS; i++) {
+        h.volumePoints[i] = {Le16(ext + 96 + 4 * i), Le16(ext + 98 + 4 * i)};
+        h.panningPoints[i] = {Le16(ext + 144 + 4 * i), Le16(ext + 146 + 4 * i)};
+    }
+    const uint8_t* t = ext + 192;
+    h.volumeCount = t[0];
+    h.panningCount = t[1];
+    h.volumeSustain = t[2];
+    h.volumeLoopStart = t[3];
+    h.volumeLoopEnd = t[4];
+    h.panningSustain = t[5];
+    h.panningLoopStart = t[6];
+    h.panningLoopEnd = t[7];
+    h.volumeType = t[8];
+    h.panningType = t[9];
+    h.vibratoType = t[10];
+    h.vibratoSweep = t[11];
+    h.vibratoDepth = t[12];
+    h.vibratoRate = t[13];
+    h.fadeout = Le16(t + 14);
+}
+
+// Lengths in samples, the loop clipped to the sample, and an empty loop (or
+// none) made the whole sample, unlooped.
+void NormaliseLoop(uint8_t type, uint32_t& length, uint32_t& loopStart, uint32_t& loopLength,
+                   uint8_t& loopType) {
+    if (type & 16) {
+        length /= 2;
+        loopStart /= 2;
+        loopLength /= 2;
+    }
+    if (loopStart >= length) loopStart = length;
+    if (uint64_t(loopStart) + loopLength > length) loopLength = length - loopStart;
+    loopType = type & 3;
+    if (loopType == 0 || loopLength == 0) {
+        loopStart = 0;
+        loopLength = length;
+        loopType = 0;
+    }
+}
+
+// Reads one sample header (headerSize bytes, at most 40) and allocates its
+// record with room for the data; null when the sample is too long or the
+// heap is full.
+SampleRecord* ReadSampleHeader(uint32_t headerSize) {
+    uint8_t sh[SAMPLE_HEADER_BYTES];
+    memset(sh, 0, sizeof sh);  // a shorter header leaves the rest 0
+    ReaderRead(sh, headerSize);
+    uint32_t length = Le32(sh), loopStart = Le32(sh + 4), loopLength = Le32(sh + 8);
+    uint8_t type = sh[14], loopType;
+    NormaliseLoop(type, length, loopStart, loopLength, loopType);
+    // Checked here rather than when the data is read, so that a huge length
+    // never reaches the allocator.
+    if (length >= MAX_SAMPLE_LENGTH) return nullptr;
+    size_t values = SAMPLE_LEAD_VALUES + size_t(length) + SAMPLE_SPARE_VALUES;
+    auto* s = static_cast<SampleRecord*>(SongHeapAlloc(sizeof(SampleRecord) + values * sizeof(int16_t)));
+    if (!s) return nullptr;
+    s->length = length;
+    s->loopStart = loopStart;
+    s->loopLength = loopLength;
+    s->volume = sh[12];
+    s->finetune = int8_t(sh[13]);
+    s->is16Bit = (type & 16) ? 1 : 0;
+    s->panning = sh[15];
+    s->relativeNote = int8_t(sh[16]);
+    s->packing = sh[17];
+    s->loopType = loopType;
+    s->data = reinterpret_cast<int16_t*>(s + 1) + SAMPLE_LEAD_VALUES;
+    return s;
+}
+
+// One instrument: its head, the extended header when it has samples (the
+// rest of a longer header skipped), then all its sample headers, then the
+// data of each sample.
 bool LoadInstrument(InstrumentRecord& ins) {
     uint8_t head[INSTRUMENT_HEAD_BYTES];
     ReadZeroed(head, sizeof head);
@@ -175,76 +254,16 @@ bool LoadInstrument(InstrumentRecord& ins) {
     InstrumentHeader& h = ins.header;
     if (sampleCount) {
         if (sampleHeaderSize > SAMPLE_HEADER_BYTES || sampleCount > SAMPLES_PER_INSTRUMENT) return false;
-        uint8_t ext[sizeof(InstrumentHeader)];
-        ReadZeroed(ext, sizeof ext);
-        memcpy(h.sampleForNote, ext, NOTE_COUNT);
-        for (uint32_t i = 0; i < ENVELOPE_POINTS; i++) {
-            h.volumePoints[i] = {Le16(ext + 96 + 4 * i), Le16(ext + 98 + 4 * i)};
-            h.panningPoints[i] = {Le16(ext + 144 + 4 * i), Le16(ext + 146 + 4 * i)};
-        }
-        const uint8_t* t = ext + 192;
-        h.volumeCount = t[0];
-        h.panningCount = t[1];
-        h.volumeSustain = t[2];
-        h.volumeLoopStart = t[3];
-        h.volumeLoopEnd = t[4];
-        h.panningSustain = t[5];
-        h.panningLoopStart = t[6];
-        h.panningLoopEnd = t[7];
-        h.volumeType = t[8];
-        h.panningType = t[9];
-        h.vibratoType = t[10];
-        h.vibratoSweep = t[11];
-        h.vibratoDepth = t[12];
-        h.vibratoRate = t[13];
-        h.fadeout = Le16(t + 14);
-        ReaderSeek(int64_t(headerSize) - INSTRUMENT_HEAD_BYTES - int64_t(sizeof ext), true);
+        ReadExtendedHeader(h);
+        ReaderSeek(int64_t(headerSize) - INSTRUMENT_HEAD_BYTES - int64_t(sizeof(InstrumentHeader)), true);
     } else {
         ReaderSeek(int64_t(headerSize) - INSTRUMENT_HEAD_BYTES, true);
     }
     h.fadeout = uint16_t(h.fadeout * 2);
     LimitEnvelope(h.volumePoints, h.volumeCount, h.volumeType);
     LimitEnvelope(h.panningPoints, h.panningCount, h.panningType);
-    if (!sampleCount) return true;
-
-    for (uint32_t i = 0; i < sampleCount; i++) {
-        uint8_t sh[SAMPLE_HEADER_BYTES];
-        memset(sh, 0, sizeof sh);  // a shorter header leaves the rest 0
-        ReaderRead(sh, sampleHeaderSize);
-        uint32_t length = Le32(sh), loopStart = Le32(sh + 4), loopLength = Le32(sh + 8);
-        uint8_t type = sh[14];
-        if (type & 16) {
-            length /= 2;
-            loopStart /= 2;
-            loopLength /= 2;
-        }
-        if (loopStart >= length) loopStart = length;
-        if (uint64_t(loopStart) + loopLength > length) loopLength = length - loopStart;
-        uint8_t loopType = type & 3;
-        if (loopType == 0 || loopLength == 0) {
-            loopStart = 0;
-            loopLength = length;
-            loopType = 0;
-        }
-        // Checked here rather than when the data is read, so that a huge
-        // length never reaches the allocator.
-        if (length >= MAX_SAMPLE_LENGTH) return false;
-        size_t values = SAMPLE_LEAD_VALUES + size_t(length) + SAMPLE_SPARE_VALUES;
-        auto* s = static_cast<SampleRecord*>(SongHeapAlloc(sizeof(SampleRecord) + values * sizeof(int16_t)));
-        if (!s) return false;
-        s->length = length;
-        s->loopStart = loopStart;
-        s->loopLength = loopLength;
-        s->volume = sh[12];
-        s->finetune = int8_t(sh[13]);
-        s->is16Bit = (type & 16) ? 1 : 0;
-        s->panning = sh[15];
-        s->relativeNote = int8_t(sh[16]);
-        s->packing = sh[17];
-        s->loopType = loopType;
-        s->data = reinterpret_cast<int16_t*>(s + 1) + SAMPLE_LEAD_VALUES;
-        ins.samples[i] = s;
-    }
+    for (uint32_t i = 0; i < sampleCount; i++)
+        if (!(ins.samples[i] = ReadSampleHeader(sampleHeaderSize))) return false;
     for (uint32_t i = 0; i < sampleCount; i++)
         if (!ReadSampleData(*ins.samples[i])) return false;
     return true;

@@ -278,9 +278,14 @@ inline bool SpanLength(Voice& v, int64_t x, int64_t& step, uint64_t& frames) {
     // 1. Distance to the next boundary.
     int64_t distance;
     if (v.direction == 0) {
-        uint64_t loopEnd = uint64_t(s->loopStart) + s->loopLength;
-        bool beforeLoopEnd = (x >> 32) < int64_t(loopEnd);
-        distance = (beforeLoopEnd ? int64_t(loopEnd << 32) : int64_t(uint64_t(s->length) << 32)) - x;
+        // Past the loop end by less than a sample, after a span that was
+        // heading for it, is the carry below: that loop end is reached, and
+        // the part of the sample behind it is never played. A start offset
+        // at or beyond the loop end plays on to the sample's end.
+        int64_t loopEnd = int64_t(uint64_t(s->loopStart) + s->loopLength) << 32;
+        bool toLoopEnd = (x >> 32) < (loopEnd >> 32) || (v.toLoopEnd && x - loopEnd < (int64_t(1) << 32));
+        v.toLoopEnd = toLoopEnd ? 1 : 0;
+        distance = (toLoopEnd ? loopEnd : int64_t(uint64_t(s->length) << 32)) - x;
     } else {
         distance = x - (int64_t(s->loopStart) << 32);
     }

@@ -1,6 +1,10 @@
 // output.cpp - what every audio device shares: the ring copy and the
-// factory that opens the platform's device (output_sdl.cpp on Linux,
-// output_waveout.cpp on Windows) unless a test installed its own.
+// factory that opens the platform's device (output_sdl.cpp on Linux and in
+// a browser, output_waveout.cpp on Windows) unless a test installed its own.
+// The other platform layers, one file per concern: what runs the output
+// passes (driver_thread.cpp; output_web.cpp in a browser) and the output
+// thread's priority (priority_linux.cpp, output_waveout.cpp; none in a
+// browser).
 #include "output.h"
 
 #include <cstring>

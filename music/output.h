@@ -42,6 +42,21 @@ std::unique_ptr<OutputDevice> OpenPlatformOutput();
 // and says how far: "SCHED_FIFO", "nice", "time-critical" or "none".
 const char* RaiseOutputThreadPriority();
 
+// The output passes (control.cpp). Before the first pass the driver calls
+// OutputPassesBegin (on the thread that runs them); each pass takes the block
+// being heard, waits 5 ms, then calls RenderBehind, which renders every block
+// up to that one and returns false when the passes are to end.
+void OutputPassesBegin();
+uint32_t BlockHeard(OutputDevice* device);
+bool RenderBehind(OutputDevice* device, uint32_t heard);
+// What runs the passes, one file per platform (driver_thread.cpp, or
+// output_web.cpp in a browser). Start returns false when they cannot start;
+// Join, called once RenderBehind will return false, returns when no pass runs
+// or will run again; Running says whether passes were started and not joined.
+bool OutputDriverStart(OutputDevice* device);
+void OutputDriverJoin();
+bool OutputDriverRunning();
+
 // A device reads the ring only behind the blocks the renderer has published:
 // the renderer bumps RenderedBlocks (release) after every finished block and
 // a device loads it (acquire) before it copies ring bytes. Tests also use the

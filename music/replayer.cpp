@@ -320,6 +320,7 @@ void SampleOffsetRow(const EffectArgs& e) {
         ch.updateFlags &= uint8_t(~UPDATE_TRIGGER);
         ch.voice->position = 0;
         ch.voice->fraction = 0;
+        ch.voice->toLoopEnd = 0;
     } else {
         ch.voice->startOffset = ch.offsetMemory;
     }

@@ -112,7 +112,10 @@ struct Voice {
     int32_t leftVolume;
     uint16_t rampLeft;
     uint8_t direction;  // 0 forward, 1 backward
-    uint8_t spare;
+    // The last forward span was heading for the loop end (not the sample's
+    // end): a position carried a hair past that loop end has reached it.
+    // Cleared wherever the position is set from outside the mixer.
+    uint8_t toLoopEnd;
 };
 
 struct EnvelopeState {

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 
+#include "halvex_api.h"
+
 namespace art {
 
 namespace {
@@ -100,8 +102,9 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedPng& out, std::string& e
         return false;
     }
     png_set_read_fn(png, &state, ReadFromMemory);
-    // Refuse absurd sizes before allocating for them.
-    png_set_user_limits(png, 16384, 16384);
+    // Refuse absurd sizes before allocating for them: the engine takes no
+    // bigger image either.
+    png_set_user_limits(png, HX_MAX_IMAGE_EDGE, HX_MAX_IMAGE_EDGE);
     png_read_info(png, info);
     png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
     int colour = png_get_color_type(png, info), depth = png_get_bit_depth(png, info);

@@ -4,7 +4,7 @@
 # the XM corpus (../shared/xm), the game's own music and pictures, and
 # generated seeds (4-bit packed samples, a PNG, a font). What the fuzzer
 # finds is kept in tests/fuzz/regressions/<target>/, which `make test`
-# replays; the growing corpus stays in the build folder. At the end of each
+# and each run replay; the corpus grows in the build folder. At the end of each
 # target its executions, inputs a second and coverage are printed.
 #   tests/fuzz/run.sh [FUZZ_BUILD_DIR] [SECONDS]
 set -euo pipefail
@@ -39,8 +39,8 @@ for t in $targets; do
   echo "== fuzz_$t for $seconds s"
   "$build/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=4096 -max_len=65536 \
     -timeout=30 -print_final_stats=1 -artifact_prefix="$here/regressions/$t/" \
-    "$work/$t/corpus" "$work/$t/seeds" 2>&1 | tee "$work/$t/log.txt" |
-    grep -E "^#[0-9]+ +(INITED|DONE)|ERROR|SUMMARY|differ" || true
+    "$work/$t/corpus" "$work/$t/seeds" "$here/regressions/$t" 2>&1 | tee "$work/$t/log.txt" |
+    grep -E "^#[0-9]+[[:space:]]+(INITED|DONE)|ERROR|SUMMARY|differ" || true
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$t/log.txt" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/$t/log.txt" | tail -1)
   cov=$(grep -oE "cov: [0-9]+ ft: [0-9]+" "$work/$t/log.txt" | tail -1 || true)

@@ -17,12 +17,12 @@ for f in brovask data/halvex.dll data/data.pak data/engine.pak data/sound.pak ic
   if [ ! -e "$build/$f" ]; then echo "SKIP: $build/$f is not built"; exit 77; fi
 done
 work=$(mktemp -d)
-manifest="$build/install_manifest.txt"
-[ -f "$manifest" ] && cp "$manifest" "$work/manifest.saved"
+# A player's own `make install` record is set aside, and put back as it was.
+records="install_manifest.txt install_destination.txt"
+for f in $records; do [ -f "$build/$f" ] && mv "$build/$f" "$work/$f.saved"; done
 cleanup() {
   [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null
-  # A player's own `make install` record is put back as it was.
-  if [ -f "$work/manifest.saved" ]; then cp "$work/manifest.saved" "$manifest"; else rm -f "$manifest"; fi
+  for f in $records; do rm -f "$build/$f"; [ -f "$work/$f.saved" ] && mv "$work/$f.saved" "$build/$f"; done
   rm -rf "$work"
 }
 trap cleanup EXIT

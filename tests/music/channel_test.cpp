@@ -271,11 +271,13 @@ TEST_F(VoiceUpdate, TriggerMovesTheOldNoteToTheOtherVoice) {
     ChannelState& ch = Song.channels[1];
     const SampleRecord* sample = Song.instruments[0].samples[0];
     ch.voice->startOffset = 30;
+    ch.voice->toLoopEnd = 1;  // what an earlier note's last span was heading for
     ch.updateFlags = UPDATE_TRIGGER;
     UpdateVoice(ch, sample, ChannelInstrument(ch));
     Voice* first = ch.voice;
     EXPECT_EQ(first, &Song.voices[2]);  // an idle voice is used in place
     EXPECT_EQ(first->position, 30u);
+    EXPECT_EQ(first->toLoopEnd, 0);  // a start offset is measured afresh
     EXPECT_EQ(first->startOffset, 0u);
     first->volume = 90;
     first->leftTarget = first->rightTarget = 45;

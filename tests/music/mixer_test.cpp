@@ -60,7 +60,7 @@ bool SameVoice(const Voice& a, const Voice& b) {
            a.savedTargets == b.savedTargets && a.rightIncrement == b.rightIncrement &&
            a.leftIncrement == b.leftIncrement && a.sample == b.sample && a.fraction == b.fraction &&
            a.rightVolume == b.rightVolume && a.leftVolume == b.leftVolume && a.rampLeft == b.rampLeft &&
-           a.direction == b.direction;
+           a.direction == b.direction && a.toLoopEnd == b.toLoopEnd;
 }
 
 double Position(const Voice& v) {
@@ -222,29 +222,56 @@ TEST(MixerLoops, SpansEndingAHairShortOfTheLoopEndWrapSafely) {
 }
 
 // The frame count divides by the step with its five low bits dropped, so a
-// call can end a few units of 2^-32 past a loop end that is also the
-// sample's end: here, 500 frames at a step of 1 + 31 x 2^-32 end 100 units
-// past it. The next call must wrap (or turn) and play on, not stand there.
+// call can end a few units of 2^-32 past a loop end: here, 500 frames at a
+// step of 1 + 31 x 2^-32 end 100 units past it. The next call must wrap (or
+// turn) and play on, not stand there, and never play what lies between the
+// loop end and the sample's end; loop type 3 stops there. A start offset
+// right at a loop end that lies before the sample's end plays that part.
+// Every mixer: the reference and the fast one at each vector level.
 TEST(MixerLoops, ACallEndingJustPastTheLoopEndPlaysOn) {
-    for (auto mix : {MixVoice, MixVoiceReference}) {
-        for (uint8_t type : {uint8_t(1), uint8_t(2)}) {
-            TestSample s(Values(600, 30), type, 50, 550);
+    struct Case {
+        uint32_t length;
+        uint8_t type;
+        bool offset;        // starts at the loop end, as a start offset puts it
+        uint32_t position;  // after the next 64 frames; 0: the voice stopped
+        uint8_t direction;
+    };
+    const Case cases[] = {{600, 1, false, 114, 0}, {600, 2, false, 535, 1}, {600, 3, false, 0, 0},
+                          {700, 1, false, 114, 0}, {700, 2, false, 535, 1}, {700, 3, false, 0, 0},
+                          {700, 1, true, 664, 0},  {700, 2, true, 664, 0},  {700, 3, true, 664, 0}};
+    const int available = MixerVectorLevelAvailable();
+    for (int mixer = -1; mixer <= available; mixer++) {
+        SetMixerVectorLevel(mixer < 0 ? available : mixer);
+        auto mix = mixer < 0 ? MixVoiceReference : MixVoice;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "mixer " << mixer << " length " << c.length << " type "
+                                            << int(c.type) << (c.offset ? " offset" : ""));
+            TestSample s(Values(c.length, 30), c.type, 50, 550);
             Voice v = Playing(s, 1.0, 64, 64);
             v.stepFraction = 31;
-            int64_t start = (int64_t(600) << 32) + 100 - 500 * ((int64_t(1) << 32) + 31);
-            v.position = uint32_t(start >> 32);
-            v.fraction = uint32_t(start);
-            std::vector<int64_t> out(2 * 500, 0);
-            mix(v, out.data(), 500);
-            ASSERT_EQ(v.position, 600u);
-            ASSERT_EQ(v.fraction, 100u);
+            v.position = 600;
+            if (!c.offset) {
+                int64_t start = (int64_t(600) << 32) + 100 - 500 * ((int64_t(1) << 32) + 31);
+                v.position = uint32_t(start >> 32);
+                v.fraction = uint32_t(start);
+                std::vector<int64_t> out(2 * 500, 0);
+                mix(v, out.data(), 500);
+                ASSERT_EQ(v.position, 600u);
+                ASSERT_EQ(v.fraction, 100u);
+            }
             std::vector<int64_t> next(2 * 64, 0);
             mix(v, next.data(), 64);
-            EXPECT_EQ(v.position, type == 1 ? 114u : 535u) << int(type);
-            EXPECT_EQ(v.direction, type == 1 ? 0 : 1);
-            EXPECT_NE(next[0], next[2 * 63]);
+            EXPECT_EQ(v.position, c.position);
+            EXPECT_EQ(v.direction, c.direction);
+            EXPECT_EQ(v.sample != nullptr, c.position != 0);
+            if (c.position) {
+                EXPECT_NE(next[0], next[2 * 63]);
+            } else {
+                EXPECT_EQ(next, std::vector<int64_t>(2 * 64, 0));
+            }
         }
     }
+    SetMixerVectorLevel(available);
 }
 
 TEST(MixerLoops, LoopTypeThreeStopsAtItsLoopEnd) {

@@ -60,11 +60,33 @@ foreach(case
   endif()
 endforeach()
 
-# "-" writes the WAV to standard output, the summary to standard error.
+# "-" streams the WAV to standard output as it renders, the summary to
+# standard error. A stream's header cannot be filled in afterwards: its RIFF
+# and data sizes say 0xFFFFFFFF. The samples are the file render's, and the
+# WAV readers take it.
 execute_process(COMMAND ${RUNNER} ${XMRENDER} --max-seconds=0.5 ${SONG} - OUTPUT_FILE ${WORK}/cli5.wav
                 ERROR_VARIABLE err RESULT_VARIABLE code)
+run(0 --max-seconds=0.5 ${SONG} ${WORK}/cli6.wav)
 file(SIZE ${WORK}/cli5.wav size)
-file(READ ${WORK}/cli5.wav head LIMIT 8 HEX)
-if(NOT code EQUAL 0 OR NOT size EQUAL 96044 OR NOT head STREQUAL "5249464624770100" OR NOT err MATCHES "0:00.500")
+file(READ ${WORK}/cli5.wav head LIMIT 44 HEX)
+file(READ ${WORK}/cli5.wav streamed OFFSET 44 HEX)
+file(READ ${WORK}/cli6.wav rendered OFFSET 44 HEX)
+if(NOT code EQUAL 0 OR NOT size EQUAL 96044 OR NOT head MATCHES "^52494646ffffffff57415645.*64617461ffffffff$"
+   OR NOT streamed STREQUAL rendered OR NOT err MATCHES "0:00.500")
   message(FATAL_ERROR "xmrender SONG -: exit ${code}, ${size} bytes, header ${head}, stderr ${err}")
+endif()
+find_program(PYTHON3 python3 REQUIRED)
+find_program(SOX sox REQUIRED)
+find_program(FFPROBE ffprobe)
+execute_process(COMMAND ${PYTHON3} -c "import sys, wave\nw = wave.open(sys.argv[1])\nprint(w.getnchannels(), w.getsampwidth(), w.getframerate(), len(w.readframes(1 << 30)))" ${WORK}/cli5.wav OUTPUT_VARIABLE python)
+execute_process(COMMAND ${SOX} -V1 ${WORK}/cli5.wav -t raw ${WORK}/cli5.raw RESULT_VARIABLE sox_code)
+file(READ ${WORK}/cli5.raw sox_samples HEX)
+set(ffprobe "pcm_s16le,48000,2,24000\n")
+if(FFPROBE)
+  execute_process(COMMAND ${FFPROBE} -v error -show_entries stream=codec_name,sample_rate,channels,duration_ts
+                  -of csv=p=0 ${WORK}/cli5.wav OUTPUT_VARIABLE ffprobe)
+endif()
+if(NOT python STREQUAL "2 2 48000 96000\n" OR NOT sox_code EQUAL 0 OR NOT sox_samples STREQUAL rendered
+   OR NOT ffprobe STREQUAL "pcm_s16le,48000,2,24000\n")
+  message(FATAL_ERROR "the streamed WAV: python's wave says ${python}, sox ${sox_code}, ffprobe ${ffprobe}")
 endif()

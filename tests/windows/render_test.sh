@@ -3,7 +3,7 @@
 # Linux xmrender: for the game's song and, when the corpus is there, for
 # every module of it (a module one refuses, the other must refuse too).
 #   render_test.sh HOST_BUILD PACKAGE XM_DIR
-set -u
+set -euo pipefail
 host=$1 package=$2 xm=$3
 : "${WINEPREFIX:?set by tests/windows/run.sh: the tests never use your own wine prefix}"
 out=$(mktemp -d)
@@ -16,10 +16,8 @@ else
 fi
 failed=0 same=0
 for m in "${modules[@]}"; do
-  "$host/xmrender" --volume 20 "$m" "$out/linux.wav" >/dev/null 2>&1
-  linux=$?
-  wine "$package/xmrender.exe" --volume 20 "$m" "$out/windows.wav" >/dev/null 2>&1
-  windows=$?
+  linux=0 && "$host/xmrender" --volume 20 "$m" "$out/linux.wav" >/dev/null 2>&1 || linux=$?
+  windows=0 && wine "$package/xmrender.exe" --volume 20 "$m" "$out/windows.wav" >/dev/null 2>&1 || windows=$?
   if [ "$linux" != "$windows" ]; then
     echo "FAIL: $m: exit code $linux on Linux, $windows under wine"; failed=$((failed + 1))
   elif [ "$linux" = 0 ] && ! cmp -s "$out/linux.wav" "$out/windows.wav"; then
