@@ -1,29 +1,13 @@
-// platform_linux.cpp - the game's platform calls on Linux: dlopen/dlsym, an
-// SDL message box, /proc/self/exe, the working folder and the monotonic clock.
+// platform_linux.cpp - the game's platform calls of Linux's own: an SDL
+// message box, full paths and /proc/self/exe (the rest: platform_posix.cpp).
 #include <SDL.h>
-#include <dlfcn.h>
 #include <limits.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 
 #include "halvex.h"
 #include "platform.h"
-
-void* PlatformLoadLibrary(const char* path, std::string& error) {
-    void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        // dlerror's reason names the file; without one, name it here.
-        const char* reason = dlerror();
-        error = reason ? reason : std::string(path) + ": cannot be loaded";
-    }
-    return library;
-}
-
-void* PlatformFindExport(void* library, const char* name) {
-    return dlsym(library, name);
-}
 
 static bool DisplayAvailable() {
     const char* x11 = std::getenv("DISPLAY");
@@ -49,14 +33,3 @@ std::string PlatformProgramPath() {
     return length > 0 ? std::string(self, size_t(length)) : std::string();
 }
 
-bool PlatformFileExists(const std::string& path) {
-    return access(path.c_str(), F_OK) == 0;
-}
-
-bool PlatformSetWorkingFolder(const std::string& folder) {
-    return chdir(folder.c_str()) == 0;
-}
-
-uint64_t PlatformSeedClock() {
-    return uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
-}
