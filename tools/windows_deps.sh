@@ -8,9 +8,9 @@
 # available revision of the same upstream version (the security suite can
 # lack the newest revision's files); PREFIX/versions.txt names the revision
 # used. PREFIX/.done records what the libraries were built from (the
-# installed package versions, this script, fetch_source.sh and the toolchain file): a call that
-# finds the same record does nothing, and any change (an upgraded
-# libsdl2-dev, say) rebuilds them.
+# installed package versions, this script, fetch_source.sh and the toolchain
+# file): a call that finds the same record does nothing, and any change (an
+# upgraded libsdl2-dev, say) rebuilds them.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 prefix=$(realpath -m "${1:-build-windows/deps}")
