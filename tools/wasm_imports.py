@@ -51,14 +51,17 @@ def exports(data):
                 yield field
 
 
+def limits(data, pos):
+    """Skips a table's or memory's limits: flags, minimum, maximum if flagged."""
+    flags, pos = leb(data, pos)
+    _, pos = leb(data, pos)
+    if flags & 1:
+        _, pos = leb(data, pos)
+    return pos
+
+
 def imports(data):
-    if data[:4] != b"\0asm":
-        raise ValueError("not a wasm module")
-    pos = 8
-    while pos < len(data):
-        section, pos = data[pos], pos + 1
-        size, pos = leb(data, pos)
-        end = pos + size
+    for section, pos, end in sections(data):
         if section == 2:
             count, pos = leb(data, pos)
             for _ in range(count):
@@ -68,19 +71,12 @@ def imports(data):
                 if kind == 0:  # function: type index
                     _, pos = leb(data, pos)
                 elif kind == 1:  # table: element type, limits
-                    flags, pos = leb(data, pos + 1)
-                    _, pos = leb(data, pos)
-                    if flags & 1:
-                        _, pos = leb(data, pos)
+                    pos = limits(data, pos + 1)
                 elif kind == 2:  # memory: limits
-                    flags, pos = leb(data, pos)
-                    _, pos = leb(data, pos)
-                    if flags & 1:
-                        _, pos = leb(data, pos)
+                    pos = limits(data, pos)
                 else:  # global: value type, mutability
                     pos += 2
                 yield module, field
-        pos = end
 
 
 def main():
